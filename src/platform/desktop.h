@@ -39,8 +39,8 @@ public:
     // accepting no input meanwhile. Returns the shell's exit status.
     virtual int RunShell(const std::string& commandLine) = 0;
     // Runs a command line in the console window, which stays open until the user closes it;
-    // returns when it is closed.
-    virtual ConsoleResult RunConsole(const std::string& commandLine) = 0;
+    // returns when it is closed. A batch run shows no percentage (several encodes in a row).
+    virtual ConsoleResult RunConsole(const std::string& commandLine, bool batch) = 0;
     // Opens a plain-text file in the editor and waits until the editor is closed.
     virtual void EditFile(const std::string& path) = 0;
     // Shows a help file at a context number; false when it cannot be read.

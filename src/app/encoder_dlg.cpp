@@ -1,0 +1,413 @@
+#include "app/encoder_dlg.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCompleter>
+#include <QFocusEvent>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShortcut>
+#include <vector>
+
+#include "app/about_dlg.h"
+#include "app/event_table.h"
+#include "app/qt_text.h"
+#include "res/dialog_template.h"
+#include "res/resource.h"
+#include "ui/combo_string.h"
+
+using namespace mk::ids;
+
+namespace {
+
+// The binding between controls and fields, in the order the exchange runs.
+enum class BindKind { ControlObject, Text, ComboString, Check };
+
+struct Binding {
+    int id;
+    BindKind kind;
+    std::string mk::EncoderFields::*text;
+    int mk::EncoderFields::*check;
+};
+
+using F = mk::EncoderFields;
+
+const Binding kBindings[] = {
+    {IDC_USE_AVISYNTH, BindKind::ControlObject, nullptr, nullptr},
+    {IDC_SOURCE_FILE, BindKind::Text, &F::m_strSourceFile, nullptr},
+    {IDC_ASPECT, BindKind::ComboString, &F::m_strAspect, nullptr},
+    {IDC_FORMAT, BindKind::ComboString, &F::m_strFormat, nullptr},
+    {IDC_TARGET, BindKind::ComboString, &F::m_strTarget, nullptr},
+    {IDC_VIDEO_BITRATE, BindKind::Text, &F::m_strVideoBitrate, nullptr},
+    {IDC_HEIGHT, BindKind::Text, &F::m_strHeight, nullptr},
+    {IDC_WIDTH, BindKind::Text, &F::m_strWidth, nullptr},
+    {IDC_PROCESS_AUDIO, BindKind::Check, nullptr, &F::m_bProcessAudio},
+    {IDC_PROCESS_VIDEO, BindKind::Check, nullptr, &F::m_bProcessVideo},
+    {IDC_OUTPUT_FILE, BindKind::Text, &F::m_strOutputFile, nullptr},
+    {IDC_AUDIO_TARGET, BindKind::ComboString, &F::m_strAudioTarget, nullptr},
+    {IDC_CHANNELS, BindKind::ComboString, &F::m_strChannels, nullptr},
+    {IDC_MORE_OPTIONS, BindKind::Text, &F::m_strMoreOptions, nullptr},
+    {IDC_CORRECT_RATIO, BindKind::Check, nullptr, &F::m_bCorrectRatio},
+    {IDC_COMMAND, BindKind::Text, &F::m_strCommand, nullptr},
+    {IDC_AUDIO_BITRATE, BindKind::ComboString, &F::m_strAudioBitrate, nullptr},
+    {IDC_AUDIO_STREAM, BindKind::Text, &F::m_strAudioStream, nullptr},
+    {IDC_VIDEO_STREAM, BindKind::Text, &F::m_strVideoStream, nullptr},
+    {IDC_SOURCE_INFO, BindKind::Text, &F::m_strSourceInfo, nullptr},
+    {IDC_USE_AVISYNTH, BindKind::Check, nullptr, &F::m_bUseAviSynth},
+};
+
+// The controls whose focus loss is an event of the form.
+bool IsFocusWatched(int id) {
+    for (const auto& route : EncoderEventTable()) {
+        if (route.source == id && route.event == CEncoderDlg::Event::LosesFocus) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+CEncoderDlg::CEncoderDlg(mk::Desktop& desktop, QWidget* parent, mk::ShellDialect dialect)
+    : QDialog(parent), m_hIcon(QStringLiteral(":/icons/morvakelin.png")), m_desktop(desktop),
+      m_dialect(dialect) {
+    const auto& t = mk::EncoderDialogTemplate();
+    setWindowTitle(mk::ToQ(t.title));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                   Qt::WindowContextHelpButtonHint);
+    setAcceptDrops(true);
+
+    // Dialog units follow the dialog font, so the form keeps its proportions with any font.
+    const QFontMetrics fm(font());
+    const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    const double avgWidth = (fm.horizontalAdvance(letters) + 26) / 52;
+    m_unitX = avgWidth / 4.0;
+    m_unitY = fm.height() / 8.0;
+
+    CreateMenu();
+    CreateControls();
+    ConnectEvents();
+    const int menuHeight = m_menuBar->sizeHint().height();
+    setFixedSize(qRound(t.width * m_unitX), qRound(t.height * m_unitY) + menuHeight);
+}
+
+CEncoderDlg::~CEncoderDlg() = default;
+
+void CEncoderDlg::CreateMenu() {
+    m_menuBar = new QMenuBar(this);
+    for (const auto& popup : mk::EncoderMenu()) {
+        QMenu* menu = m_menuBar->addMenu(mk::ToQ(popup.title));
+        for (const auto& item : popup.items) {
+            if (item.text.empty()) {
+                menu->addSeparator();
+                continue;
+            }
+            QAction* action = menu->addAction(mk::ToQ(item.text));
+            action->setData(item.command);
+            action->setMenuRole(QAction::NoRole);
+            if (item.command == ID_OPTIONS_PRESETTING) {
+                action->setCheckable(true);
+                action->setChecked(item.checked);
+            }
+            m_actions[item.command] = action;
+        }
+    }
+}
+
+void CEncoderDlg::CreateControls() {
+    const int top = m_menuBar->sizeHint().height();
+    for (const auto& c : mk::EncoderDialogTemplate().controls) {
+        QWidget* w = nullptr;
+        const QString caption = mk::ToQ(c.caption);
+        switch (c.kind) {
+            case mk::ControlKind::PushButton:
+            case mk::ControlKind::DefPushButton: {
+                auto* b = new QPushButton(caption, this);
+                b->setAutoDefault(false);
+                w = b;
+                break;
+            }
+            case mk::ControlKind::Edit: {
+                auto* e = new QLineEdit(this);
+                e->setReadOnly(c.flags & mk::kReadOnly);
+                w = e;
+                break;
+            }
+            case mk::ControlKind::MultiLineEdit: {
+                auto* e = new QPlainTextEdit(this);
+                e->setReadOnly(c.flags & mk::kReadOnly);
+                e->setLineWrapMode(QPlainTextEdit::NoWrap);
+                e->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+                e->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+                w = e;
+                break;
+            }
+            case mk::ControlKind::Label: {
+                auto* l = new QLabel(caption, this);
+                l->setTextFormat(Qt::PlainText);
+                w = l;
+                break;
+            }
+            case mk::ControlKind::CheckBoxLeftText: {
+                auto* b = new QCheckBox(caption, this);
+                b->setLayoutDirection(Qt::RightToLeft);
+                w = b;
+                break;
+            }
+            case mk::ControlKind::ComboBox: {
+                auto* b = new QComboBox(this);
+                b->setEditable(true);
+                b->setInsertPolicy(QComboBox::NoInsert);
+                b->setCompleter(nullptr);  // the typed text stays as typed
+                w = b;
+                break;
+            }
+        }
+        // A combo box's template height includes its drop-down list.
+        const int h = c.kind == mk::ControlKind::ComboBox ? 13 : c.h;
+        w->setGeometry(qRound(c.x * m_unitX), top + qRound(c.y * m_unitY), qRound(c.w * m_unitX),
+                       qRound(h * m_unitY));
+        w->setEnabled(!(c.flags & mk::kDisabled));
+        if (c.kind != mk::ControlKind::Label && (c.flags & mk::kNoTabStop)) {
+            w->setFocusPolicy(Qt::ClickFocus);
+        }
+        w->setObjectName(QStringLiteral("control_%1").arg(c.id));
+        w->setProperty("controlId", c.id);
+        m_controls[c.id] = w;
+    }
+}
+
+void CEncoderDlg::ConnectEvents() {
+    for (auto [id, w] : m_controls) {
+        if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+            connect(b, &QAbstractButton::clicked, this,
+                    [this, id = id] { Dispatch(Event::Clicked, id); });
+        }
+        if (IsFocusWatched(id)) {
+            w->installEventFilter(this);
+        }
+    }
+    auto* output = qobject_cast<QLineEdit*>(Control(IDC_OUTPUT_FILE));
+    connect(output, &QLineEdit::textChanged, this,
+            [this] { Dispatch(Event::TextChanged, IDC_OUTPUT_FILE); });
+    for (auto [command, action] : m_actions) {
+        connect(action, &QAction::triggered, this, [this, command = command, action = action] {
+            // The check mark is the only store of Presetting; the handler sets it itself.
+            if (action->isCheckable()) {
+                action->setChecked(!action->isChecked());
+            }
+            if (command == IDM_ABOUTBOX) {
+                OnSysCommand(IDM_ABOUTBOX, 0);
+            } else {
+                Dispatch(Event::MenuCommand, command);
+            }
+        });
+    }
+    auto* help = new QShortcut(QKeySequence::HelpContents, this);
+    connect(help, &QShortcut::activated, this, [this] { Dispatch(Event::HelpCommand, ID_HELP); });
+}
+
+bool CEncoderDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusOut) {
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        // Opening a combo's list or switching to another window is no loss of focus here.
+        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
+            Dispatch(Event::LosesFocus, watched->property("controlId").toInt());
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+bool CEncoderDlg::Dispatch(Event event, int id) {
+    // Handlers run one at a time; what a handler itself causes (a control it disables losing
+    // the focus, a text it sets) is no new event, as notifications are locked out meanwhile.
+    if (m_inDataExchange || m_inHandler) {
+        return false;
+    }
+    for (const auto& route : EncoderEventTable()) {
+        if (route.event == event && route.source == id) {
+            m_inHandler = true;
+            (this->*route.handler)();
+            m_inHandler = false;
+            return true;
+        }
+    }
+    return false;
+}
+
+QWidget* CEncoderDlg::Control(int id) const {
+    const auto it = m_controls.find(id);
+    return it == m_controls.end() ? nullptr : it->second;
+}
+
+QAction* CEncoderDlg::MenuAction(int command) const {
+    const auto it = m_actions.find(command);
+    return it == m_actions.end() ? nullptr : it->second;
+}
+
+void CEncoderDlg::SetControlText(int id, const std::string& text) {
+    QWidget* w = Control(id);
+    const QString q = mk::ToQ(text);
+    if (auto* combo = qobject_cast<QComboBox*>(w)) {
+        std::vector<std::string> items;
+        for (int i = 0; i < combo->count(); ++i) {
+            items.push_back(mk::FromQ(combo->itemText(i)));
+        }
+        const std::vector<std::string_view> views(items.begin(), items.end());
+        const int index = mk::ComboStringIndex(views, text);
+        if (index >= 0) {
+            combo->setCurrentIndex(index);
+            combo->setEditText(combo->itemText(index));
+        } else {
+            combo->setEditText(q);
+        }
+    } else if (auto* line = qobject_cast<QLineEdit*>(w)) {
+        line->setText(q);
+    } else if (auto* plain = qobject_cast<QPlainTextEdit*>(w)) {
+        plain->setPlainText(q);
+    } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+        button->setText(q);
+    } else if (auto* label = qobject_cast<QLabel*>(w)) {
+        label->setText(q);
+    }
+}
+
+std::string CEncoderDlg::ControlText(int id) const {
+    QWidget* w = Control(id);
+    if (auto* combo = qobject_cast<QComboBox*>(w)) {
+        return mk::FromQ(combo->currentText());
+    }
+    if (auto* line = qobject_cast<QLineEdit*>(w)) {
+        return mk::FromQ(line->text());
+    }
+    if (auto* plain = qobject_cast<QPlainTextEdit*>(w)) {
+        return mk::FromQ(plain->toPlainText());
+    }
+    if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+        return mk::FromQ(button->text());
+    }
+    if (auto* label = qobject_cast<QLabel*>(w)) {
+        return mk::FromQ(label->text());
+    }
+    return {};
+}
+
+void CEncoderDlg::EnableControl(int id, bool enable) {
+    if (QWidget* w = Control(id)) {
+        w->setEnabled(enable);
+    }
+}
+
+bool CEncoderDlg::IsControlEnabled(int id) const {
+    QWidget* w = Control(id);
+    return w != nullptr && w->isEnabled();
+}
+
+bool CEncoderDlg::UpdateData(bool bSaveAndValidate) {
+    DoDataExchange(bSaveAndValidate);
+    return true;
+}
+
+void CEncoderDlg::DoDataExchange(bool bSaveAndValidate) {
+    m_inDataExchange = true;
+    for (const auto& b : kBindings) {
+        QWidget* w = Control(b.id);
+        switch (b.kind) {
+            case BindKind::ControlObject:
+                if (m_firstExchange) {
+                    m_ctlAviSynth = qobject_cast<QCheckBox*>(w);
+                }
+                break;
+            case BindKind::Text:
+            case BindKind::ComboString:
+                if (bSaveAndValidate) {
+                    this->*b.text = ControlText(b.id);
+                } else {
+                    SetControlText(b.id, this->*b.text);
+                }
+                break;
+            case BindKind::Check: {
+                auto* box = qobject_cast<QCheckBox*>(w);
+                if (bSaveAndValidate) {
+                    this->*b.check = box->isChecked() ? 1 : 0;
+                } else {
+                    box->setChecked(this->*b.check != 0);
+                }
+                break;
+            }
+        }
+    }
+    m_firstExchange = false;
+    m_inDataExchange = false;
+}
+
+bool CEncoderDlg::OnInitDialog() {
+    if (m_initialised) {
+        return true;
+    }
+    m_initialised = true;
+    // Fill the combo lists, then show every field in its control.
+    for (const auto& list : mk::EncoderComboLists()) {
+        auto* combo = qobject_cast<QComboBox*>(Control(list.id));
+        for (auto item : list.items) {
+            combo->addItem(mk::ToQ(item));
+        }
+    }
+    UpdateData(false);
+    // The about command lives in the "?" menu (see the menu table); its text is string 101.
+    setWindowIcon(m_hIcon);
+    RestoreLanguage();
+    // Applying a language rewrites the Presetting item without its mark, so it is set afterwards.
+    MenuAction(ID_OPTIONS_PRESETTING)->setChecked(true);
+    return true;
+}
+
+void CEncoderDlg::showEvent(QShowEvent* event) {
+    OnInitDialog();
+    QDialog::showEvent(event);
+}
+
+void CEncoderDlg::OnSysCommand(unsigned nID, long /*lParam*/) {
+    if ((nID & ~0xFu) == static_cast<unsigned>(IDM_ABOUTBOX)) {
+        CAboutDlg about(m_hIcon, this);
+        about.exec();
+    }
+    // Other system commands (minimize, move, close) are the window manager's.
+}
+
+void CEncoderDlg::OnReadForm() { UpdateData(true); }
+
+void CEncoderDlg::reject() { QDialog::reject(); }
+
+void CEncoderDlg::accept() {}
+
+void CEncoderDlg::ApplyChanges(const mk::ControlChanges& changes) {
+    for (const auto& c : changes) {
+        switch (c.kind) {
+            case mk::ChangeKind::Enable:
+                EnableControl(c.id, true);
+                break;
+            case mk::ChangeKind::Disable:
+                EnableControl(c.id, false);
+                break;
+            case mk::ChangeKind::SetText:
+                SetControlText(c.id, c.text);
+                break;
+            case mk::ChangeKind::ClearAviSynthCheck:
+                if (m_ctlAviSynth != nullptr) {
+                    m_ctlAviSynth->setChecked(false);
+                }
+                break;
+            case mk::ChangeKind::FileMissingBox:
+                m_desktop.ShowMessage(c.text, "File Missing", mk::MessageIcon::Stop);
+                break;
+        }
+    }
+}

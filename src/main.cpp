@@ -1,0 +1,11 @@
+#include <QApplication>
+
+#include "app/encoder_app.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Morvakelin"));
+    CEncoderApp theApp;
+    theApp.InitInstance();
+    return 0;
+}

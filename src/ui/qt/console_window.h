@@ -1,0 +1,105 @@
+// Our stand-in for a "cmd /K" console: runs one command line with /bin/sh, shows its output live
+// and stays open after it ends, until the user closes it. Adds what a bare console lacks: a
+// progress bar read from ffmpeg's output, the exit status, and a Stop that ends the whole command.
+#pragma once
+
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTimer>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "jobs/console_text.h"
+#include "jobs/progress.h"
+#include "platform/desktop.h"
+
+class QLabel;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+
+namespace mk {
+
+struct ConsoleOptions {
+    bool batch = false;          // several encodes in a row: no single percentage
+    bool closeWhenDone = false;  // tests and benchmarks: close as soon as the command ends
+    int stopGraceMs = 2000;      // Stop asks politely first (ffmpeg then finishes its file)
+};
+
+class ConsoleWindow : public QDialog {
+    Q_OBJECT
+
+public:
+    ConsoleWindow(const std::string& commandLine, const ConsoleOptions& options,
+                  QWidget* parent = nullptr);
+    ~ConsoleWindow() override;
+
+    // Runs the command in a modal console window and returns when the window is closed.
+    static ConsoleResult Run(const std::string& commandLine, const ConsoleOptions& options,
+                             QWidget* parent);
+
+    void Start();
+    // Ends every process of the command: SIGTERM to its process group, SIGKILL after the grace.
+    void Stop();
+    bool IsRunning() const { return m_running; }
+    // The shell's process id, which is also the command's process group; 0 before the start.
+    qint64 ProcessGroup() const { return m_group; }
+    ConsoleResult Result() const { return m_result; }
+
+    QString OutputText() const;
+    QString StatusText() const;
+    QProgressBar* ProgressBar() const { return m_bar; }
+    QPushButton* StopButton() const { return m_stopButton; }
+    const ProgressParser& Progress() const { return m_progress; }
+
+    // Asked before closing a window whose command still runs; the default shows a question box.
+    void SetConfirmStop(std::function<bool()> confirm) { m_confirmStop = std::move(confirm); }
+
+signals:
+    // The command is over (ended, failed to start, or stopped and all its processes gone).
+    void Finished();
+
+protected:
+    void reject() override;
+
+private:
+    void ReadOutput();
+    void Flush();
+    void UpdateProgress();
+    void OnShellFinished(int exitCode, QProcess::ExitStatus status);
+    void OnError(QProcess::ProcessError error);
+    void PollStoppedGroup();
+    bool GroupAlive() const;
+    void SignalGroup(int signal) const;
+    void Done(const QString& status);
+
+    std::string m_commandLine;
+    ConsoleOptions m_options;
+    QProcess m_process;
+    ConsoleText m_text;
+    ProgressParser m_progress;
+    QElapsedTimer m_clock;
+    QTimer m_flushTimer;
+    QTimer m_killTimer;
+    QTimer m_pollTimer;
+    bool m_dirty = false;
+    bool m_running = false;
+    bool m_closeWhenOver = false;
+    bool m_killed = false;
+    qint64 m_group = 0;
+    ConsoleResult m_result;
+    std::function<bool()> m_confirmStop;
+
+    QLabel* m_command = nullptr;
+    QPlainTextEdit* m_output = nullptr;
+    QProgressBar* m_bar = nullptr;
+    QLabel* m_timeLeft = nullptr;
+    QLabel* m_status = nullptr;
+    QPushButton* m_stopButton = nullptr;
+    QPushButton* m_closeButton = nullptr;
+};
+
+}  // namespace mk

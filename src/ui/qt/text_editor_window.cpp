@@ -1,0 +1,181 @@
+#include "ui/qt/text_editor_window.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QKeySequence>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QShortcut>
+#include <QStringDecoder>
+#include <QTextDocument>
+#include <QVBoxLayout>
+
+namespace mk {
+
+TextEditorWindow::TextEditorWindow(const std::string& path, QWidget* parent)
+    : QDialog(parent), m_path(QString::fromStdString(path)) {
+    setWindowTitle(tr("%1 - Morvakelin editor").arg(QFileInfo(m_path).fileName()));
+    setSizeGripEnabled(true);
+    resize(760, 520);
+
+    m_editor = new QPlainTextEdit(this);
+    m_editor->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_editor->setLineWrapMode(QPlainTextEdit::NoWrap);
+
+    m_saveButton = new QPushButton(tr("Save"), this);
+    auto* closeButton = new QPushButton(tr("Close"), this);
+    m_saveButton->setAutoDefault(false);
+    closeButton->setAutoDefault(false);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(m_saveButton);
+    buttons->addWidget(closeButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_editor, 1);
+    layout->addLayout(buttons);
+
+    connect(m_saveButton, &QPushButton::clicked, this, [this] { Save(); });
+    connect(closeButton, &QPushButton::clicked, this, &TextEditorWindow::reject);
+    auto* saveKey = new QShortcut(QKeySequence::Save, this);
+    connect(saveKey, &QShortcut::activated, this, [this] { Save(); });
+}
+
+void TextEditorWindow::Edit(const std::string& path, QWidget* parent) {
+    if (EditWithVisual(path, parent)) {
+        return;
+    }
+    TextEditorWindow window(path, parent);
+    if (!window.Load()) {
+        QMessageBox::critical(parent, tr("Morvakelin editor"),
+                              tr("Cannot read %1").arg(QString::fromStdString(path)));
+        return;
+    }
+    window.exec();
+}
+
+bool TextEditorWindow::EditWithVisual(const std::string& path, QWidget* parent) {
+    const QByteArray visual = qgetenv("VISUAL");
+    if (visual.trimmed().isEmpty()) {
+        return false;
+    }
+    // The editor command is the user's own shell text; the path travels as an argument.
+    QProcess process;
+    process.setProgram(QStringLiteral("/bin/sh"));
+    process.setArguments({QStringLiteral("-c"), QString::fromLocal8Bit(visual) + " \"$1\"",
+                          QStringLiteral("sh"), QString::fromStdString(path)});
+    // A terminal editor gets the terminal the program was started from.
+    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    process.setInputChannelMode(QProcess::ForwardedInputChannel);
+
+    // Wait as notepad is waited for, but keep the form painted meanwhile.
+    if (parent) {
+        parent->setEnabled(false);
+    }
+    QEventLoop loop;
+    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&process, &QProcess::errorOccurred, &loop, [&loop](QProcess::ProcessError e) {
+        if (e == QProcess::FailedToStart) {
+            loop.quit();
+        }
+    });
+    process.start();
+    if (process.state() != QProcess::NotRunning) {
+        loop.exec();
+    }
+    if (parent) {
+        parent->setEnabled(true);
+    }
+    // 127: the shell did not find the editor; fall back to ours.
+    return process.exitStatus() == QProcess::NormalExit && process.error() != QProcess::FailedToStart &&
+           process.exitCode() != 127;
+}
+
+bool TextEditorWindow::Load() {
+    QFile file(m_path);
+    QByteArray bytes;
+    if (file.exists()) {
+        if (!file.open(QIODevice::ReadOnly)) {
+            return false;
+        }
+        bytes = file.readAll();
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(bytes);
+    m_latin1 = utf8.hasError();
+    if (m_latin1) {
+        text = QString::fromLatin1(bytes);
+    }
+    m_crlf = bytes.contains("\r\n");
+    if (m_crlf) {
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    }
+    m_editor->setPlainText(text);
+    m_editor->document()->setModified(false);
+    return true;
+}
+
+bool TextEditorWindow::Save() {
+    // toPlainText would turn no-break spaces into blanks; the raw text keeps every character.
+    QString text = m_editor->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    if (m_crlf) {
+        text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    }
+    QByteArray bytes;
+    if (m_latin1) {
+        // Characters typed that Latin-1 cannot hold would be lost; save as UTF-8 then.
+        bool fits = true;
+        for (QChar c : text) {
+            if (c.unicode() > 0xFF) {
+                fits = false;
+                break;
+            }
+        }
+        bytes = fits ? text.toLatin1() : text.toUtf8();
+    } else {
+        bytes = text.toUtf8();
+    }
+
+    // Written aside and renamed into place, so a full disk cannot leave half a file.
+    QSaveFile file(m_path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        QMessageBox::critical(this, tr("Morvakelin editor"),
+                              tr("Cannot save %1:\n%2").arg(m_path, file.errorString()));
+        return false;
+    }
+    m_editor->document()->setModified(false);
+    return true;
+}
+
+bool TextEditorWindow::IsModified() const { return m_editor->document()->isModified(); }
+
+void TextEditorWindow::reject() {
+    if (IsModified()) {
+        UnsavedAnswer answer = UnsavedAnswer::Cancel;
+        if (m_askUnsaved) {
+            answer = m_askUnsaved();
+        } else {
+            const auto button = QMessageBox::question(
+                this, tr("Morvakelin editor"), tr("Save the changes to %1?").arg(m_path),
+                QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+            answer = button == QMessageBox::Save      ? UnsavedAnswer::Save
+                     : button == QMessageBox::Discard ? UnsavedAnswer::Discard
+                                                      : UnsavedAnswer::Cancel;
+        }
+        if (answer == UnsavedAnswer::Cancel || (answer == UnsavedAnswer::Save && !Save())) {
+            return;
+        }
+    }
+    QDialog::reject();
+}
+
+}  // namespace mk

@@ -1,0 +1,53 @@
+// Folds a list of control changes into the state the form ends in, so tests can speak about
+// final states ("Generate enabled, width reads 720") rather than about the steps.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "rules/control_change.h"
+
+namespace mk::test {
+
+struct FoldedState {
+    std::map<int, bool> enabled;       // only controls some change touched
+    std::map<int, std::string> text;   // last text written per control
+    bool aviSynthCleared = false;
+    std::vector<std::string> fileMissingBoxes;  // texts of the boxes, in order
+
+    std::optional<bool> Enabled(int id) const {
+        auto it = enabled.find(id);
+        return it == enabled.end() ? std::nullopt : std::optional<bool>(it->second);
+    }
+    std::optional<std::string> Text(int id) const {
+        auto it = text.find(id);
+        return it == text.end() ? std::nullopt : std::optional<std::string>(it->second);
+    }
+};
+
+inline FoldedState Fold(const ControlChanges& changes, FoldedState state = {}) {
+    for (const ControlChange& c : changes) {
+        switch (c.kind) {
+            case ChangeKind::Enable:
+                state.enabled[c.id] = true;
+                break;
+            case ChangeKind::Disable:
+                state.enabled[c.id] = false;
+                break;
+            case ChangeKind::SetText:
+                state.text[c.id] = c.text;
+                break;
+            case ChangeKind::ClearAviSynthCheck:
+                state.aviSynthCleared = true;
+                break;
+            case ChangeKind::FileMissingBox:
+                state.fileMissingBoxes.push_back(c.text);
+                break;
+        }
+    }
+    return state;
+}
+
+}  // namespace mk::test
