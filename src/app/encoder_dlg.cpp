@@ -186,7 +186,11 @@ void CEncoderDlg::CreateControls() {
 
 void CEncoderDlg::ConnectEvents() {
     for (auto [id, w] : m_controls) {
-        if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+        if (id == IDCANCEL) {
+            // Exit is the dialog's own cancel: it closes the form and so ends the program.
+            connect(qobject_cast<QAbstractButton*>(w), &QAbstractButton::clicked, this,
+                    &CEncoderDlg::reject);
+        } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
             connect(b, &QAbstractButton::clicked, this,
                     [this, id = id] { Dispatch(Event::Clicked, id); });
         }

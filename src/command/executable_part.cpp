@@ -5,8 +5,8 @@ namespace mk {
 namespace {
 
 bool IsPlainWordChar(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-           c == '_' || c == '-' || c == '.';
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '-' || c == '.';
 }
 
 // The codec word comes from the probe report, which is text we do not control (when the report
@@ -36,8 +36,8 @@ std::string ShellWord(const ShellDialect& d, const std::string& word) {
 
 }  // namespace
 
-std::string ExecutablePart(const ShellDialect& d, const std::string& folder,
-                           const EncoderFields& f, const std::string& audioCodec, bool forEncode) {
+std::string ExecutablePart(const ShellDialect& d, const std::string& folder, const EncoderFields& f,
+                           const std::string& audioCodec, bool forEncode) {
     const std::string dir = d.Escape(folder);
     if (f.m_bUseAviSynth != 1) {
         return dir + d.FfmpegExe() + "\"";

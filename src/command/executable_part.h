@@ -16,8 +16,8 @@ namespace mk {
 // audioCodec) from the source; it ends in "\" -hq " for Generate and "\" " for Encode.
 // Under POSIX an audio codec word holding anything but letters, digits, '_', '-' or '.' (it
 // stands outside quotes) is single-quoted so it cannot act as shell syntax.
-std::string ExecutablePart(const ShellDialect& d, const std::string& folder,
-                           const EncoderFields& f, const std::string& audioCodec, bool forEncode);
+std::string ExecutablePart(const ShellDialect& d, const std::string& folder, const EncoderFields& f,
+                           const std::string& audioCodec, bool forEncode);
 
 // The whole command the Generate button shows: "\"", the executable part, the argument string.
 // Also stores the argument string in f.m_strArguments.

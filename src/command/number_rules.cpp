@@ -14,7 +14,9 @@ bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Keeps exponent arithmetic far from overflow; no double needs more than a few hundred.
 constexpr long long kExponentLimit = 1000000000LL;
@@ -128,7 +130,9 @@ int TruncateToInt(double v) {
     return static_cast<int>(v);
 }
 
-std::string IntToText(int v) { return std::to_string(v); }
+std::string IntToText(int v) {
+    return std::to_string(v);
+}
 
 bool IsWhole(double v) {
     double integral = 0.0;
@@ -138,7 +142,9 @@ bool IsWhole(double v) {
 
 namespace {
 
-int ClampDown(long long v, int largest) { return v > INT_MAX ? largest : static_cast<int>(v); }
+int ClampDown(long long v, int largest) {
+    return v > INT_MAX ? largest : static_cast<int>(v);
+}
 
 }  // namespace
 

@@ -7,7 +7,9 @@ namespace mk {
 
 namespace {
 
-long long Length(std::string_view text) { return static_cast<long long>(text.size()); }
+long long Length(std::string_view text) {
+    return static_cast<long long>(text.size());
+}
 
 // Drops the marker and the blank after it (7 characters from the marker's start). A missing
 // marker (position -1) drops the first 6 characters instead.

@@ -18,7 +18,7 @@ enum class ChangeKind {
 struct ControlChange {
     ChangeKind kind;
     int id = 0;
-    std::string text;
+    std::string text{};  // default initializer: {kind, id} stays -Wextra clean
 
     bool operator==(const ControlChange&) const = default;
 };

@@ -10,11 +10,14 @@ namespace mk {
 using namespace ids;
 
 const std::array<int, 23> kGovernedControls = {
-    IDC_MORE_OPTIONS, IDC_SAVE_FILE,     IDC_GENERATE,     IDC_COMMAND,       IDC_OUTPUT_FILE,
-    IDOK,             IDC_PREVIEW,       IDC_TARGET,       IDC_FORMAT,        IDC_ASPECT,
-    IDC_CORRECT_RATIO, IDC_VIDEO_BITRATE, IDC_WIDTH,       IDC_HEIGHT,        IDC_AUDIO_TARGET,
-    IDC_AUDIO_BITRATE, IDC_CHANNELS,     IDC_AUDIO_STREAM, IDC_VIDEO_STREAM,  IDC_USE_AVISYNTH,
-    IDC_TEST,         IDC_PROCESS_AUDIO, IDC_PROCESS_VIDEO,
+    IDC_MORE_OPTIONS,  IDC_SAVE_FILE,     IDC_GENERATE,
+    IDC_COMMAND,       IDC_OUTPUT_FILE,   IDOK,
+    IDC_PREVIEW,       IDC_TARGET,        IDC_FORMAT,
+    IDC_ASPECT,        IDC_CORRECT_RATIO, IDC_VIDEO_BITRATE,
+    IDC_WIDTH,         IDC_HEIGHT,        IDC_AUDIO_TARGET,
+    IDC_AUDIO_BITRATE, IDC_CHANNELS,      IDC_AUDIO_STREAM,
+    IDC_VIDEO_STREAM,  IDC_USE_AVISYNTH,  IDC_TEST,
+    IDC_PROCESS_AUDIO, IDC_PROCESS_VIDEO,
 };
 
 namespace {
@@ -75,7 +78,9 @@ auto Find(const Table& table, std::string_view target) -> const typename Table::
     return it == table.end() ? nullptr : &*it;
 }
 
-const VideoPreset* FindVideo(std::string_view target) { return Find(kVideoPresets, target); }
+const VideoPreset* FindVideo(std::string_view target) {
+    return Find(kVideoPresets, target);
+}
 
 // "dvd" and "mpeg4" keep the video bitrate editable; every other text disables it.
 bool VideoBitrateEditable(std::string_view target) {
@@ -91,7 +96,9 @@ public:
     void SetText(int id, std::string_view text) {
         m_out.push_back({ChangeKind::SetText, id, std::string(text)});
     }
-    void ClearAviSynth() { m_out.push_back({ChangeKind::ClearAviSynthCheck, IDC_USE_AVISYNTH, {}}); }
+    void ClearAviSynth() {
+        m_out.push_back({ChangeKind::ClearAviSynthCheck, IDC_USE_AVISYNTH, {}});
+    }
     void Append(const ControlChanges& more) { m_out.insert(m_out.end(), more.begin(), more.end()); }
     ControlChanges Take() { return std::move(m_out); }
 

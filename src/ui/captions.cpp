@@ -83,7 +83,11 @@ constexpr std::array kGerman{
 
 }  // namespace
 
-std::span<const Caption> EnglishCaptions() { return kEnglish; }
-std::span<const Caption> GermanCaptions() { return kGerman; }
+std::span<const Caption> EnglishCaptions() {
+    return kEnglish;
+}
+std::span<const Caption> GermanCaptions() {
+    return kGerman;
+}
 
 }  // namespace mk

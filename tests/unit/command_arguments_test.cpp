@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -105,7 +107,8 @@ TEST(BuildArguments, PiecesByCondition) {
              f.m_strTarget = "h263";
              f.m_bProcessVideo = 0;
          },
-         R"( -i "in.avi"  -vn -acodec ac3 -ab 448000 -ac 6 -mbd 2 -ar 8000 -y "out.mpg")", "-mbd 2"},
+         R"( -i "in.avi"  -vn -acodec ac3 -ab 448000 -ac 6 -mbd 2 -ar 8000 -y "out.mpg")",
+         "-mbd 2"},
         {"svcd", [](EncoderFields& f) { f.m_strTarget = "svcd"; },
          R"( -i "in.avi" -target pal-svcd -b 6000000 -aspect 4:3 -s 720x576 -acodec ac3 -ab 448000 -ac 6 -mbd 2 -qmin 2 -async 1 -y "out.mpg")",
          "-mbd 2 -qmin 2"},
@@ -128,7 +131,8 @@ TEST(BuildArguments, PiecesByCondition) {
              f.m_strSourceExt = "Vob";
              f.m_bProcessVideo = 0;
          },
-         R"( -i "in.avi"  -vn -acodec ac3 -ab 448000 -ac 6 -mbd 2 -async 1 -y "out.mpg")", "-mbd 2"},
+         R"( -i "in.avi"  -vn -acodec ac3 -ab 448000 -ac 6 -mbd 2 -async 1 -y "out.mpg")",
+         "-mbd 2"},
         {"no audio", [](EncoderFields& f) { f.m_bProcessAudio = 0; },
          R"( -i "in.avi" -target pal-dvd -b 6000000 -aspect 4:3 -s 720x576  -an -mbd 2 -qmin 2 -async 1 -y "out.mpg")",
          "-mbd 2 -qmin 2"},
@@ -289,9 +293,9 @@ std::vector<std::string> ShellWords(const std::filesystem::path& dir, const std:
 }
 
 TEST(BuildArguments, PosixPathsReachTheShellAsPlainWords) {
-    const auto dir = std::filesystem::temp_directory_path() /
-                     ("mk_args_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
-    std::filesystem::create_directories(dir);
+    std::string pattern = (std::filesystem::temp_directory_path() / "mk_args_XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    const std::filesystem::path dir = pattern;
     EncoderFields f = Defaults();
     f.m_strSourceFile = "$(touch pwned).avi";
     f.m_strOutputFile = R"(a "b" \c`touch pwned2`.mpg)";

@@ -55,7 +55,7 @@ TEST(Geometry, WithoutCorrectRatioTheFrameIsCopied) {
 
 TEST(Geometry, NoUsableRatioFallsBackToThePlainFrame) {
     const GeometryCase cases[] = {
-        {0, 0, "720", "576", "-s 720x576 "},    // no source parsed yet
+        {0, 0, "720", "576", "-s 720x576 "},  // no source parsed yet
         {640, 0, "720", "576", "-s 720x576 "},
         {0, 352, "720", "576", "-s 720x576 "},
         {640, 352, "0", "576", "-s 0x576 "},
@@ -81,10 +81,12 @@ struct ConversionCase {
 TEST(Geometry, AspectConversions) {
     const ConversionCase cases[] = {
         {720, 576, "720", "576", "16:9->4:3", " -aspect 4:3 -s 720x432 -padbottom 72 -padtop 72 "},
-        {720, 576, "720", "576", "4:3->16:9", "-croptop 72 -cropbottom 72 -aspect 16:9 -s 720x576 "},
+        {720, 576, "720", "576", "4:3->16:9",
+         "-croptop 72 -cropbottom 72 -aspect 16:9 -s 720x576 "},
         {720, 480, "720", "480", "16:9->4:3", " -aspect 4:3 -s 720x360 -padbottom 60 -padtop 60 "},
         {640, 360, "720", "576", "16:9->4:3", " -aspect 4:3 -s 720x268 -padbottom 46 -padtop 46 "},
-        {640, 352, "720", "576", "4:3->16:9", "-croptop 44 -cropbottom 44 -aspect 16:9 -s 720x576 "},
+        {640, 352, "720", "576", "4:3->16:9",
+         "-croptop 44 -cropbottom 44 -aspect 16:9 -s 720x576 "},
         {1280, 720, "720", "576", "16:9->4:3", " -aspect 4:3 -s 720x540 -padbottom 90 -padtop 90 "},
         // Before any source: bar and inner height 0.
         {0, 0, "720", "576", "16:9->4:3", " -aspect 4:3 -s 720x0 -padbottom 0 -padtop 0 "},

@@ -17,31 +17,20 @@ struct AtoFCase {
 
 TEST(NumberRules, AtoFTakesTheLongestDecimalPrefix) {
     const AtoFCase cases[] = {
-        {"720", 720.0},
-        {"  \t\n\v\f\r576", 576.0},
-        {"395.9", 395.9},
-        {"-0.5", -0.5},
-        {"+3", 3.0},
-        {".5", 0.5},
-        {"5.", 5.0},
-        {"1e3", 1000.0},
-        {"2E-2", 0.02},
-        {"1.5e+2px", 150.0},
+        {"720", 720.0},     {"  \t\n\v\f\r576", 576.0},
+        {"395.9", 395.9},   {"-0.5", -0.5},
+        {"+3", 3.0},        {".5", 0.5},
+        {"5.", 5.0},        {"1e3", 1000.0},
+        {"2E-2", 0.02},     {"1.5e+2px", 150.0},
         {"1e", 1.0},  // an exponent needs digits, else the number ends before "e"
-        {"1e+", 1.0},
-        {"7e-x", 7.0},
-        {"640x352", 640.0},
-        {"352 [PAR 1:1 DAR 20:11]", 352.0},
+        {"1e+", 1.0},       {"7e-x", 7.0},
+        {"640x352", 640.0}, {"352 [PAR 1:1 DAR 20:11]", 352.0},
         {"1,5", 1.0},  // never a locale's decimal comma
-        {"", 0.0},
-        {"abc", 0.0},
-        {".", 0.0},
-        {"-", 0.0},
-        {"- 5", 0.0},
-        {"x576", 0.0},
+        {"", 0.0},          {"abc", 0.0},
+        {".", 0.0},         {"-", 0.0},
+        {"- 5", 0.0},       {"x576", 0.0},
         {"0x10", 0.0},  // decimal only
-        {"inf", 0.0},
-        {"1e-400", 0.0},
+        {"inf", 0.0},       {"1e-400", 0.0},
         {"00012.50", 12.5},
     };
     for (const auto& c : cases) {
@@ -106,7 +95,13 @@ TEST(NumberRules, RoundUpToEven) {
         int a;
         int expected;
     } cases[] = {
-        {7, 8}, {8, 8}, {-3, -2}, {45, 46}, {0, 0}, {-4, -4}, {INT_MIN, INT_MIN},
+        {7, 8},
+        {8, 8},
+        {-3, -2},
+        {45, 46},
+        {0, 0},
+        {-4, -4},
+        {INT_MIN, INT_MIN},
         {INT_MAX - 1, INT_MAX - 1},
         {INT_MAX, INT_MAX - 1},  // no even int above it: the largest one
     };
@@ -120,8 +115,16 @@ TEST(NumberRules, RoundUpToMultipleOf4) {
         int a;
         int expected;
     } cases[] = {
-        {409, 412}, {405, 408}, {396, 396}, {-3, 0}, {281, 284}, {721, 724}, {0, 0},
-        {-5, -4}, {INT_MIN, INT_MIN}, {INT_MAX - 3, INT_MAX - 3},
+        {409, 412},
+        {405, 408},
+        {396, 396},
+        {-3, 0},
+        {281, 284},
+        {721, 724},
+        {0, 0},
+        {-5, -4},
+        {INT_MIN, INT_MIN},
+        {INT_MAX - 3, INT_MAX - 3},
         {INT_MAX - 2, INT_MAX - 3},  // no multiple of 4 above it fits
         {INT_MAX, INT_MAX - 3},
     };

@@ -28,7 +28,9 @@ const std::vector<Row>& ExpectedRows() {
         {true, 32782, "Run batch file", "Ausf\xC3\xBChren"},
         {true, 32785, "Presetting", "Voreinstellung"},
         {true, 32784, "Edit TV.avs", "Bearbeite TV.avs"},
-        {false, 57601, "Open File", "Datei \xC3\xB6" "ffnen"},
+        {false, 57601, "Open File",
+         "Datei \xC3\xB6"
+         "ffnen"},
         {false, 57603, "Save File", "Zieldatei"},
         {false, 57602, "Generate", "Erzeugen"},
         {false, 57606, "Your Support", "Ihre Hilfe"},
@@ -44,7 +46,9 @@ const std::vector<Row>& ExpectedRows() {
          "Eingabe von weiteren ffmpeg Optionen, siehe Dokumentation"},
         {false, 1005, "Aspect", "Verh\xC3\xA4ltnis"},
         {false, 1015, "Height", "H\xC3\xB6he"},
-        {false, 1011, "Size", "Gr\xC3\xB6\xC3\x9F" "e"},
+        {false, 1011, "Size",
+         "Gr\xC3\xB6\xC3\x9F"
+         "e"},
         {false, 1013, "Width", "Breite"},
         {false, 1030, "No. of stream to encode" + std::string(5, ' ') + "Video",
          "Nr. des Streams" + std::string(20, ' ') + "Video"},
@@ -74,9 +78,13 @@ void ExpectTable(std::span<const Caption> table, bool german) {
     }
 }
 
-TEST(LangCaptions, EnglishTableRowByRow) { ExpectTable(mk::EnglishCaptions(), false); }
+TEST(LangCaptions, EnglishTableRowByRow) {
+    ExpectTable(mk::EnglishCaptions(), false);
+}
 
-TEST(LangCaptions, GermanTableRowByRow) { ExpectTable(mk::GermanCaptions(), true); }
+TEST(LangCaptions, GermanTableRowByRow) {
+    ExpectTable(mk::GermanCaptions(), true);
+}
 
 TEST(LangCaptions, AudioStreamLabelIsNeverTranslated) {
     for (const Caption& c : mk::GermanCaptions()) {

@@ -47,7 +47,8 @@ TEST(LangDocuments, PathsPerLanguageAndDialect) {
     };
     for (const PathCase& c : cases) {
         SCOPED_TRACE(c.folder + " / " + c.language);
-        const mk::ShellDialect d = c.windows ? mk::ShellDialect::Windows() : mk::ShellDialect::Posix();
+        const mk::ShellDialect d =
+            c.windows ? mk::ShellDialect::Windows() : mk::ShellDialect::Posix();
         EXPECT_EQ(mk::HelpFilePath(d, c.folder, c.language), c.help);
         EXPECT_EQ(mk::SupportPagePath(d, c.folder, c.language), c.support);
     }
@@ -76,8 +77,7 @@ std::set<std::string> Captures(const std::string& text, const std::regex& patter
 TEST(LangDocuments, HelpFilesHaveTheMainTopicAndNoBrokenLinks) {
     const std::string mainTopic = "id=\"ctx-" + std::to_string(mk::kMainFormHelpContext) + "\"";
     for (bool english : {true, false}) {
-        const fs::path file =
-            ProgramResources() / mk::ShellDialect::Posix().HelpFile(english);
+        const fs::path file = ProgramResources() / mk::ShellDialect::Posix().HelpFile(english);
         SCOPED_TRACE(file.string());
         ASSERT_TRUE(fs::is_regular_file(file));
         const std::string html = ReadWhole(file);

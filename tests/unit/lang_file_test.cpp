@@ -114,7 +114,7 @@ TEST_F(LangFile, ContentDecidesTheLanguage) {
         {"deut"s, RestoredLanguage::English, "deut"},
         {""s, RestoredLanguage::English, ""},
         {"deu\0tsch"s, RestoredLanguage::English, "deu"},
-        {"deutschX"s, RestoredLanguage::English, "deutschX"},   // no zero byte: 8 bytes at most
+        {"deutschX"s, RestoredLanguage::English, "deutschX"},  // no zero byte: 8 bytes at most
         {"deutsch and more"s, RestoredLanguage::English, "deutsch "},
         {"deutsch\0trailing"s, RestoredLanguage::German, "deutsch"},
         {"\xff\xfe\x01garbage"s, RestoredLanguage::English, "\xff\xfe\x01garba"},

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
 #include <string>
 
 #include "res/resource.h"
@@ -48,18 +50,29 @@ TEST(ControlRules, WalkOrderOfLockForm) {
     EncoderFields f;
     f.m_strSourceFile = "/gone/clip.avi";
     const ControlChanges expected = {
-        {ChangeKind::Disable, IDC_MORE_OPTIONS},  {ChangeKind::Disable, IDC_SAVE_FILE},
-        {ChangeKind::Disable, IDC_GENERATE},      {ChangeKind::Disable, IDC_COMMAND},
-        {ChangeKind::Disable, IDC_OUTPUT_FILE},   {ChangeKind::Disable, IDOK},
-        {ChangeKind::Disable, IDC_PREVIEW},       {ChangeKind::Disable, IDC_TARGET},
-        {ChangeKind::Disable, IDC_FORMAT},        {ChangeKind::Disable, IDC_ASPECT},
-        {ChangeKind::Disable, IDC_CORRECT_RATIO}, {ChangeKind::Disable, IDC_VIDEO_BITRATE},
-        {ChangeKind::Disable, IDC_WIDTH},         {ChangeKind::Disable, IDC_HEIGHT},
-        {ChangeKind::Disable, IDC_AUDIO_TARGET},  {ChangeKind::Disable, IDC_AUDIO_BITRATE},
-        {ChangeKind::Disable, IDC_CHANNELS},      {ChangeKind::Disable, IDC_AUDIO_STREAM},
-        {ChangeKind::Disable, IDC_VIDEO_STREAM},  {ChangeKind::Disable, IDC_USE_AVISYNTH},
+        {ChangeKind::Disable, IDC_MORE_OPTIONS},
+        {ChangeKind::Disable, IDC_SAVE_FILE},
+        {ChangeKind::Disable, IDC_GENERATE},
+        {ChangeKind::Disable, IDC_COMMAND},
+        {ChangeKind::Disable, IDC_OUTPUT_FILE},
+        {ChangeKind::Disable, IDOK},
+        {ChangeKind::Disable, IDC_PREVIEW},
+        {ChangeKind::Disable, IDC_TARGET},
+        {ChangeKind::Disable, IDC_FORMAT},
+        {ChangeKind::Disable, IDC_ASPECT},
+        {ChangeKind::Disable, IDC_CORRECT_RATIO},
+        {ChangeKind::Disable, IDC_VIDEO_BITRATE},
+        {ChangeKind::Disable, IDC_WIDTH},
+        {ChangeKind::Disable, IDC_HEIGHT},
+        {ChangeKind::Disable, IDC_AUDIO_TARGET},
+        {ChangeKind::Disable, IDC_AUDIO_BITRATE},
+        {ChangeKind::Disable, IDC_CHANNELS},
+        {ChangeKind::Disable, IDC_AUDIO_STREAM},
+        {ChangeKind::Disable, IDC_VIDEO_STREAM},
+        {ChangeKind::Disable, IDC_USE_AVISYNTH},
         {ChangeKind::ClearAviSynthCheck, IDC_USE_AVISYNTH},
-        {ChangeKind::Disable, IDC_TEST},          {ChangeKind::Disable, IDC_PROCESS_AUDIO},
+        {ChangeKind::Disable, IDC_TEST},
+        {ChangeKind::Disable, IDC_PROCESS_AUDIO},
         {ChangeKind::Disable, IDC_PROCESS_VIDEO},
         {ChangeKind::FileMissingBox, 0, "/gone/clip.avi"},
     };
@@ -141,26 +154,25 @@ TEST_P(ResultingStates, FinalStates) {
 
 INSTANTIATE_TEST_SUITE_P(
     ControlRules, ResultingStates,
-    testing::Values(
-        StatesRow{"BothOn", 1, 1, "avi", "/o.mpg", true,
-                  "EEEEEEE EEEE EDD EDE DDED EE", false, true, true},
-        StatesRow{"BothOnVob", 1, 1, "vob", "/o.mpg", false,
-                  "EEEEEED EEEE EDD EDE EEDE EE", true, true, true},
-        StatesRow{"VideoOnly", 1, 0, "avi", "", false,
-                  "EEDEEDD EEEE EDD DDD DDED EE", false, true, false},
-        StatesRow{"VideoOnlyVob", 1, 0, "VOB", "/o.m2v", true,
-                  "EEEEEEE EEEE EDD DDD DEDD EE", true, true, false},
-        // Encode is enabled without an output path; Generate and Preview are not.
-        StatesRow{"AudioOnly", 0, 1, "avi", "", false,
-                  "EEDEEED DDDD DDD EEE DDDD EE", true, false, false},
-        StatesRow{"AudioOnlyVob", 0, 1, "vob", "/o.ac3", true,
-                  "EEEEEEE DDDD DDD EEE EDDE EE", true, false, false},
-        StatesRow{"AudioOnlyMixedCaseVobIsNoVob", 0, 1, "Vob", "/o.ac3", false,
-                  "EEEEEED DDDD DDD EEE DDDD EE", true, false, false},
-        StatesRow{"BothOff", 0, 0, "avi", "/o.mpg", true,
-                  "DDDDDDD DDDD DDD DDD DDDD EE", true, false, false},
-        StatesRow{"BothOffVob", 0, 0, "vob", "", false,
-                  "DDDDDDD DDDD DDD DDD DDDD EE", true, false, false}),
+    testing::Values(StatesRow{"BothOn", 1, 1, "avi", "/o.mpg", true, "EEEEEEE EEEE EDD EDE DDED EE",
+                              false, true, true},
+                    StatesRow{"BothOnVob", 1, 1, "vob", "/o.mpg", false,
+                              "EEEEEED EEEE EDD EDE EEDE EE", true, true, true},
+                    StatesRow{"VideoOnly", 1, 0, "avi", "", false, "EEDEEDD EEEE EDD DDD DDED EE",
+                              false, true, false},
+                    StatesRow{"VideoOnlyVob", 1, 0, "VOB", "/o.m2v", true,
+                              "EEEEEEE EEEE EDD DDD DEDD EE", true, true, false},
+                    // Encode is enabled without an output path; Generate and Preview are not.
+                    StatesRow{"AudioOnly", 0, 1, "avi", "", false, "EEDEEED DDDD DDD EEE DDDD EE",
+                              true, false, false},
+                    StatesRow{"AudioOnlyVob", 0, 1, "vob", "/o.ac3", true,
+                              "EEEEEEE DDDD DDD EEE EDDE EE", true, false, false},
+                    StatesRow{"AudioOnlyMixedCaseVobIsNoVob", 0, 1, "Vob", "/o.ac3", false,
+                              "EEEEEED DDDD DDD EEE DDDD EE", true, false, false},
+                    StatesRow{"BothOff", 0, 0, "avi", "/o.mpg", true,
+                              "DDDDDDD DDDD DDD DDD DDDD EE", true, false, false},
+                    StatesRow{"BothOffVob", 0, 0, "vob", "", false, "DDDDDDD DDDD DDD DDD DDDD EE",
+                              true, false, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ControlRules, AudioOnlyEnablesEncodeAfterOutputButtonsDisabledIt) {
@@ -196,9 +208,9 @@ TEST(ControlRules, VobControls) {
         char videoStream, aviSynth;
         bool cleared;
     };
-    for (const Row& r : {Row{"vob", 'E', 'D', true}, Row{"VOB", 'E', 'D', true},
-                         Row{"Vob", 'D', 'E', false}, Row{"vOB", 'D', 'E', false},
-                         Row{"avi", 'D', 'E', false}, Row{"", 'D', 'E', false}}) {
+    for (const Row& r :
+         {Row{"vob", 'E', 'D', true}, Row{"VOB", 'E', 'D', true}, Row{"Vob", 'D', 'E', false},
+          Row{"vOB", 'D', 'E', false}, Row{"avi", 'D', 'E', false}, Row{"", 'D', 'E', false}}) {
         EncoderFields f;
         f.m_strSourceExt = r.ext;
         const FoldedState s = Fold(SetVobControls(f));
@@ -229,17 +241,94 @@ const std::nullopt_t none = std::nullopt;
 
 // Both Process boxes on, audio target "ac3".
 const PresetRow kPresetRows[] = {
-    {"dvd", "pal", {"6000", 'E'}, {"720", 'D'}, {"576", 'D'}, {none, 'E'}, {"448", 'D'}, {none, 'E'}},
-    {"dvd", "ntsc", {"6000", 'E'}, {"720", 'D'}, {"480", 'D'}, {none, 'E'}, {"448", 'D'}, {none, 'E'}},
-    {"mpeg4", "pal", {"900", 'E'}, {"352", 'E'}, {"288", 'E'}, {"mp3", 'D'}, {"128", 'E'}, {"2", 'D'}},
-    {"mpeg4", "ntsc", {"900", 'E'}, {"320", 'E'}, {"240", 'E'}, {"mp3", 'D'}, {"128", 'E'}, {"2", 'D'}},
-    {"mpeg4", "PAL", {"900", 'E'}, {"320", 'E'}, {"240", 'E'}, {"mp3", 'D'}, {"128", 'E'}, {"2", 'D'}},
-    {"svcd", "pal", {"2040", 'D'}, {"480", 'D'}, {"576", 'D'}, {"mp2", 'D'}, {"224", 'D'}, {"2", 'D'}},
-    {"svcd", "ntsc", {"2040", 'D'}, {"480", 'D'}, {"480", 'D'}, {"mp2", 'D'}, {"224", 'D'}, {"2", 'D'}},
-    {"vcd", "pal", {"1150", 'D'}, {"352", 'D'}, {"288", 'D'}, {"mp2", 'D'}, {"224", 'D'}, {"2", 'D'}},
-    {"vcd", "ntsc", {"1150", 'D'}, {"352", 'D'}, {"240", 'D'}, {"mp2", 'D'}, {"224", 'D'}, {"2", 'D'}},
-    {"h263", "pal", {"200", 'D'}, {"176", 'D'}, {"144", 'D'}, {"aac", 'D'}, {"16", 'D'}, {"1", 'D'}},
-    {"h263", "ntsc", {"200", 'D'}, {"176", 'D'}, {"144", 'D'}, {"aac", 'D'}, {"16", 'D'}, {"1", 'D'}},
+    {"dvd",
+     "pal",
+     {"6000", 'E'},
+     {"720", 'D'},
+     {"576", 'D'},
+     {none, 'E'},
+     {"448", 'D'},
+     {none, 'E'}},
+    {"dvd",
+     "ntsc",
+     {"6000", 'E'},
+     {"720", 'D'},
+     {"480", 'D'},
+     {none, 'E'},
+     {"448", 'D'},
+     {none, 'E'}},
+    {"mpeg4",
+     "pal",
+     {"900", 'E'},
+     {"352", 'E'},
+     {"288", 'E'},
+     {"mp3", 'D'},
+     {"128", 'E'},
+     {"2", 'D'}},
+    {"mpeg4",
+     "ntsc",
+     {"900", 'E'},
+     {"320", 'E'},
+     {"240", 'E'},
+     {"mp3", 'D'},
+     {"128", 'E'},
+     {"2", 'D'}},
+    {"mpeg4",
+     "PAL",
+     {"900", 'E'},
+     {"320", 'E'},
+     {"240", 'E'},
+     {"mp3", 'D'},
+     {"128", 'E'},
+     {"2", 'D'}},
+    {"svcd",
+     "pal",
+     {"2040", 'D'},
+     {"480", 'D'},
+     {"576", 'D'},
+     {"mp2", 'D'},
+     {"224", 'D'},
+     {"2", 'D'}},
+    {"svcd",
+     "ntsc",
+     {"2040", 'D'},
+     {"480", 'D'},
+     {"480", 'D'},
+     {"mp2", 'D'},
+     {"224", 'D'},
+     {"2", 'D'}},
+    {"vcd",
+     "pal",
+     {"1150", 'D'},
+     {"352", 'D'},
+     {"288", 'D'},
+     {"mp2", 'D'},
+     {"224", 'D'},
+     {"2", 'D'}},
+    {"vcd",
+     "ntsc",
+     {"1150", 'D'},
+     {"352", 'D'},
+     {"240", 'D'},
+     {"mp2", 'D'},
+     {"224", 'D'},
+     {"2", 'D'}},
+    {"h263",
+     "pal",
+     {"200", 'D'},
+     {"176", 'D'},
+     {"144", 'D'},
+     {"aac", 'D'},
+     {"16", 'D'},
+     {"1", 'D'}},
+    {"h263",
+     "ntsc",
+     {"200", 'D'},
+     {"176", 'D'},
+     {"144", 'D'},
+     {"aac", 'D'},
+     {"16", 'D'},
+     {"1", 'D'}},
     // A typed target matches nothing: only the video bitrate is disabled, the audio target
     // enabled by the rules' audio step; sizes, audio bitrate and channels are left alone.
     {"DVD", "pal", {none, 'D'}, {none, '-'}, {none, '-'}, {none, 'E'}, {none, '-'}, {none, '-'}},
@@ -314,8 +403,9 @@ TEST(ControlRules, DvdMp3ComputedFromTheFieldsBeforeTheRun) {
     EncoderFields f = SourceFields(1, 1);
     f.m_strAudioTarget = "mp3";
     const ControlChanges c = ApplyControlRules(f, kPresent);
-    EXPECT_EQ(std::count(c.begin(), c.end(), ControlChange{ChangeKind::SetText, IDC_AUDIO_TARGET, "ac3"}),
-              1);
+    EXPECT_EQ(
+        std::count(c.begin(), c.end(), ControlChange{ChangeKind::SetText, IDC_AUDIO_TARGET, "ac3"}),
+        1);
     EXPECT_EQ(f.m_strAudioTarget, "mp3");
 }
 
@@ -326,11 +416,16 @@ TEST(ControlRules, SizePresetsTouchOnlyTheSize) {
         Expect width, height;
     };
     const Row rows[] = {
-        {"dvd", "pal", {"720", 'D'}, {"576", 'D'}},   {"dvd", "ntsc", {"720", 'D'}, {"480", 'D'}},
-        {"mpeg4", "pal", {"352", 'E'}, {"288", 'E'}}, {"mpeg4", "secam", {"320", 'E'}, {"240", 'E'}},
-        {"svcd", "pal", {"480", 'D'}, {"576", 'D'}},  {"svcd", "ntsc", {"480", 'D'}, {"480", 'D'}},
-        {"vcd", "pal", {"352", 'D'}, {"288", 'D'}},   {"vcd", "ntsc", {"352", 'D'}, {"240", 'D'}},
-        {"h263", "pal", {"176", 'D'}, {"144", 'D'}},  {"h263", "ntsc", {"176", 'D'}, {"144", 'D'}},
+        {"dvd", "pal", {"720", 'D'}, {"576", 'D'}},
+        {"dvd", "ntsc", {"720", 'D'}, {"480", 'D'}},
+        {"mpeg4", "pal", {"352", 'E'}, {"288", 'E'}},
+        {"mpeg4", "secam", {"320", 'E'}, {"240", 'E'}},
+        {"svcd", "pal", {"480", 'D'}, {"576", 'D'}},
+        {"svcd", "ntsc", {"480", 'D'}, {"480", 'D'}},
+        {"vcd", "pal", {"352", 'D'}, {"288", 'D'}},
+        {"vcd", "ntsc", {"352", 'D'}, {"240", 'D'}},
+        {"h263", "pal", {"176", 'D'}, {"144", 'D'}},
+        {"h263", "ntsc", {"176", 'D'}, {"144", 'D'}},
     };
     for (const Row& r : rows) {
         EncoderFields f;

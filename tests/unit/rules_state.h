@@ -12,8 +12,8 @@
 namespace mk::test {
 
 struct FoldedState {
-    std::map<int, bool> enabled;       // only controls some change touched
-    std::map<int, std::string> text;   // last text written per control
+    std::map<int, bool> enabled;      // only controls some change touched
+    std::map<int, std::string> text;  // last text written per control
     bool aviSynthCleared = false;
     std::vector<std::string> fileMissingBoxes;  // texts of the boxes, in order
 

@@ -12,9 +12,13 @@
 #include <QTextCursor>
 #include <QVBoxLayout>
 
+#include <dirent.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <csignal>
-#include <unistd.h>
+#include <fstream>
+#include <sstream>
 
 namespace mk {
 
@@ -55,6 +59,7 @@ ConsoleWindow::ConsoleWindow(const std::string& commandLine, const ConsoleOption
     m_bar = new QProgressBar(this);
     m_bar->setRange(0, 100);
     m_bar->setValue(0);
+    m_bar->setFormat(QString());
     m_timeLeft = new QLabel(this);
     m_status = new QLabel(this);
     m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -127,9 +132,7 @@ void ConsoleWindow::Start() {
     m_running = true;
     m_stopButton->setEnabled(true);
     m_status->setText(tr("Running"));
-    if (m_options.batch) {
-        m_bar->setRange(0, 0);
-    }
+    ShowNoPercentage();
     m_clock.start();
     m_flushTimer.start();
     m_process.start();
@@ -147,7 +150,10 @@ void ConsoleWindow::ReadOutput() {
 }
 
 void ConsoleWindow::Flush() {
-    if (m_dirty) {
+    if (!m_dirty) {
+        return;  // nothing new: no repaint, so an idle command costs nothing
+    }
+    {
         m_dirty = false;
         QScrollBar* scroll = m_output->verticalScrollBar();
         const bool follow = scroll->value() >= scroll->maximum();
@@ -179,19 +185,23 @@ void ConsoleWindow::UpdateProgress() {
     }
     const auto percent = m_progress.Percent();
     if (!percent) {
-        if (m_bar->maximum() != 0) {
-            m_bar->setRange(0, 0);  // busy, no percentage
-        }
+        ShowNoPercentage();
         m_timeLeft->clear();
         return;
     }
-    if (m_bar->maximum() == 0) {
-        m_bar->setRange(0, 100);
-    }
+    m_bar->setFormat(QStringLiteral("%p%"));
     m_bar->setValue(*percent);
     const auto left = m_progress.SecondsLeft(m_clock.elapsed() / 1000.0);
     m_timeLeft->setText(left ? tr("Time left: %1").arg(QString::fromStdString(FormatClock(*left)))
                              : QString());
+}
+
+void ConsoleWindow::ShowNoPercentage() {
+    // Said in words rather than with the style's busy animation: that repaints many times a
+    // second for as long as the command runs, and the CPU it takes is the encoder's.
+    m_bar->setValue(0);
+    m_bar->setFormat(m_options.batch ? tr("Batch running - no percentage for a batch")
+                                     : tr("Running - no duration known"));
 }
 
 void ConsoleWindow::Stop() {
@@ -238,7 +248,39 @@ void ConsoleWindow::PollStoppedGroup() {
 }
 
 bool ConsoleWindow::GroupAlive() const {
-    return m_group > 0 && (::kill(static_cast<pid_t>(-m_group), 0) == 0 || errno == EPERM);
+    if (m_group <= 0) {
+        return false;
+    }
+    if (::kill(static_cast<pid_t>(-m_group), 0) != 0 && errno != EPERM) {
+        return false;
+    }
+    // The group exists, but perhaps only as zombies waiting for a slow reaper: those are over.
+    DIR* proc = ::opendir("/proc");
+    if (!proc) {
+        return true;
+    }
+    bool alive = false;
+    while (const dirent* entry = ::readdir(proc)) {
+        if (entry->d_name[0] < '0' || entry->d_name[0] > '9') {
+            continue;
+        }
+        std::ifstream stat(std::string("/proc/") + entry->d_name + "/stat");
+        std::string line;
+        if (!std::getline(stat, line) || line.rfind(')') == std::string::npos) {
+            continue;
+        }
+        // "pid (name) state ppid pgrp ...": the name may hold anything, so read after its ')'.
+        std::istringstream fields(line.substr(line.rfind(')') + 1));
+        char state = 0;
+        long long parent = 0, group = 0;
+        if (fields >> state >> parent >> group && group == m_group && state != 'Z' &&
+            state != 'X') {
+            alive = true;
+            break;
+        }
+    }
+    ::closedir(proc);
+    return alive;
 }
 
 void ConsoleWindow::SignalGroup(int signal) const {
@@ -261,8 +303,8 @@ void ConsoleWindow::Done(const QString& status) {
     m_stopButton->setEnabled(false);
     m_status->setText(status);
     m_timeLeft->clear();
-    m_bar->setRange(0, 100);
     if (!m_result.stopped && m_result.exitStatus == 0) {
+        m_bar->setFormat(QStringLiteral("%p%"));
         m_bar->setValue(100);
     }
     setWindowTitle(tr("Morvakelin console - %1").arg(status));

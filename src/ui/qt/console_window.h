@@ -69,6 +69,7 @@ private:
     void ReadOutput();
     void Flush();
     void UpdateProgress();
+    void ShowNoPercentage();
     void OnShellFinished(int exitCode, QProcess::ExitStatus status);
     void OnError(QProcess::ProcessError error);
     void PollStoppedGroup();

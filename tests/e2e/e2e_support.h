@@ -1,0 +1,65 @@
+// Shared pieces of the end-to-end tests: clips made once with the installed ffmpeg's lavfi
+// sources, a program folder holding our ffmpeg and avs2yuv, a shell runner with a time limit, and
+// ffprobe's view of a result.
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace mk::e2e {
+
+// A clip made on first use and kept beside the build's program folder for the next test run.
+enum class Clip {
+    H264AacMp4,      // 640x352, H.264 + AAC
+    Mpeg4Avi,        // 640x352, MPEG-4 + MP3
+    PortraitAvi,     // 480x640
+    PalAvi,          // 720x576
+    TwoAudioVob,     // MPEG-2 + mp2 (stereo, stream 1) + ac3 (mono, stream 2)
+    LongMetadataMp4, // the H.264 clip with many long metadata tags
+    Broken,          // not a video at all
+};
+std::string ClipPath(Clip clip);
+
+// A fresh program folder (its path holds a blank) with our ffmpeg and avs2yuv and a Conf folder;
+// removed again on destruction.
+class ProgramFolder {
+public:
+    ProgramFolder();
+    ~ProgramFolder();
+    ProgramFolder(const ProgramFolder&) = delete;
+    ProgramFolder& operator=(const ProgramFolder&) = delete;
+
+    // The folder with its trailing separator, as the program uses it.
+    std::string Path() const { return m_dir.string() + "/"; }
+    std::string File(const std::string& name) const { return (m_dir / name).string(); }
+
+private:
+    std::filesystem::path m_dir;
+};
+
+struct ShellRun {
+    int exitCode = -1;
+    bool timedOut = false;
+    std::string output;  // stdout and stderr together
+};
+
+// Runs `command` with /bin/sh -c, standard input from /dev/null, killed after `seconds`.
+ShellRun RunShell(const std::string& command, int seconds = 120, const std::vector<std::string>& env = {});
+
+using Stream = std::map<std::string, std::string>;
+
+// ffprobe's streams of a file (codec_type, codec_name, width, height, display_aspect_ratio,
+// sample_rate, channels, nb_read_frames when `countFrames`); data streams left out.
+std::vector<Stream> ProbeStreams(const std::string& file, bool countFrames = false);
+
+// The first stream of a type ("video", "audio"); empty when there is none.
+Stream FirstOf(const std::vector<Stream>& streams, const std::string& type);
+
+int CountOf(const std::vector<Stream>& streams, const std::string& type);
+
+// The installed ffmpeg, as our tools find it.
+std::string RealFfmpeg();
+
+}  // namespace mk::e2e

@@ -1,0 +1,214 @@
+// The console window with real commands: output, exit status, progress, and Stop reaching every
+// process of the command.
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "ui/qt/console_window.h"
+
+namespace mk {
+namespace {
+
+// Waits, handling events, until `done` holds or a generous deadline passes.
+template <typename F>
+bool WaitFor(F done, int deadlineMs = 30000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > deadlineMs) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+// Live (not zombie) processes whose process group is `group`, from /proc.
+std::set<int> LiveMembers(qint64 group) {
+    std::set<int> pids;
+    const QDir proc(QStringLiteral("/proc"));
+    for (const QString& entry : proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        bool number = false;
+        const int pid = entry.toInt(&number);
+        if (!number) {
+            continue;
+        }
+        std::ifstream stat("/proc/" + entry.toStdString() + "/stat");
+        std::string line;
+        if (!std::getline(stat, line)) {
+            continue;
+        }
+        // pid (comm) state ppid pgrp ...; comm may hold blanks, so read after the last ')'.
+        std::istringstream rest(line.substr(line.rfind(')') + 1));
+        char state = 0;
+        long ppid = 0, pgrp = 0;
+        rest >> state >> ppid >> pgrp;
+        if (pgrp == group && state != 'Z' && state != 'X') {
+            pids.insert(pid);
+        }
+    }
+    return pids;
+}
+
+TEST(ConsoleWindow, EchoOutputAndExitStatus) {
+    ConsoleOptions options;
+    options.closeWhenDone = true;
+    const struct {
+        std::string command;
+        int status;
+    } cases[] = {{"echo hello; echo oops >&2", 0}, {"echo bye; exit 3", 3}};
+    for (const auto& c : cases) {
+        ConsoleWindow window(c.command, options);
+        window.Start();
+        ASSERT_TRUE(WaitFor([&] { return !window.IsRunning(); })) << c.command;
+        EXPECT_EQ(window.Result().exitStatus, c.status);
+        EXPECT_FALSE(window.Result().stopped);
+        EXPECT_TRUE(window.StatusText().contains(QString::number(c.status)))
+            << window.StatusText().toStdString();
+    }
+    ConsoleWindow window("echo hello; echo oops >&2", options);
+    window.Start();
+    ASSERT_TRUE(WaitFor([&] { return !window.IsRunning(); }));
+    EXPECT_EQ(window.OutputText(), QStringLiteral("hello\noops\n"));
+}
+
+TEST(ConsoleWindow, RunReturnsWhenClosedAfterTheCommand) {
+    ConsoleOptions options;
+    options.closeWhenDone = true;
+    const ConsoleResult result = ConsoleWindow::Run("exit 7", options, nullptr);
+    EXPECT_EQ(result.exitStatus, 7);
+    EXPECT_FALSE(result.stopped);
+}
+
+TEST(ConsoleWindow, StaysOpenAfterTheCommandUntilClosed) {
+    ConsoleWindow window("true", ConsoleOptions{});
+    window.show();
+    window.Start();
+    ASSERT_TRUE(WaitFor([&] { return !window.IsRunning(); }));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(window.isVisible());
+    window.close();
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST(ConsoleWindow, EncodeShowsProgressAndOneStatusLine) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string clip = dir.filePath(QStringLiteral("clip.mkv")).toStdString();
+    ASSERT_EQ(std::system(("ffmpeg -nostdin -v error -f lavfi -i testsrc=d=2:s=160x120:r=25 "
+                           "-c:v ffv1 -y '" + clip + "'")
+                              .c_str()),
+              0);
+    // -re paces the encode at real time, so ffmpeg rewrites its status line several times.
+    const std::string command = "ffmpeg -nostdin -hide_banner -re -stats_period 0.2 -i '" + clip +
+                                "' -c:v mpeg2video -y '" +
+                                dir.filePath(QStringLiteral("out.mpg")).toStdString() + "'";
+    ConsoleOptions options;
+    options.closeWhenDone = true;
+    ConsoleWindow window(command, options);
+    window.Start();
+    ASSERT_TRUE(WaitFor([&] { return !window.IsRunning(); }));
+    EXPECT_EQ(window.Result().exitStatus, 0) << window.OutputText().toStdString();
+    EXPECT_EQ(window.Progress().Duration(), 2.0);
+    EXPECT_EQ(window.ProgressBar()->value(), 100);
+
+    int statusLines = 0;
+    for (const QString& line : window.OutputText().split(QLatin1Char('\n'))) {
+        statusLines += line.startsWith(QStringLiteral("frame=")) ? 1 : 0;
+    }
+    EXPECT_EQ(statusLines, 1) << window.OutputText().toStdString();
+}
+
+TEST(ConsoleWindow, BatchStaysIndeterminate) {
+    ConsoleOptions options;
+    options.batch = true;
+    ConsoleWindow window(
+        "echo '  Duration: 00:00:10.00, start: 0'; echo 'frame=1 time=00:00:05.00 x'; sleep 100",
+        options);
+    window.Start();
+    ASSERT_TRUE(WaitFor([&] { return window.OutputText().contains(QStringLiteral("frame=")); }));
+    EXPECT_FALSE(window.ProgressBar()->text().contains(QLatin1Char('%')))
+        << window.ProgressBar()->text().toStdString();
+    window.Stop();
+    ASSERT_TRUE(WaitFor([&] { return !window.IsRunning(); }));
+}
+
+TEST(ConsoleWindow, StopEndsEveryProcessOfTheCommand) {
+    const struct {
+        const char* command;
+        std::size_t processes;  // at least this many, once everything has started
+    } cases[] = {
+        {"sleep 100 | sleep 100", 3},
+        {"sh -c 'sleep 100; echo never'; echo never", 3},
+        // Deaf to SIGTERM (and so is its sleep): only the later SIGKILL ends it.
+        {"sh -c 'trap \"\" TERM; sleep 100; echo never'", 2},
+    };
+    for (const auto& c : cases) {
+        ConsoleOptions options;
+        options.stopGraceMs = 300;
+        ConsoleWindow window(c.command, options);
+        window.Start();
+        const qint64 group = window.ProcessGroup();
+        ASSERT_GT(group, 0);
+        ASSERT_TRUE(WaitFor([&] { return LiveMembers(group).size() >= c.processes; }))
+            << c.command;
+
+        window.StopButton()->click();
+        ASSERT_TRUE(WaitFor([&] { return !window.IsRunning(); })) << c.command;
+        EXPECT_TRUE(window.Result().stopped);
+        EXPECT_EQ(window.Result().exitStatus, -1);
+        EXPECT_TRUE(window.StatusText().contains(QStringLiteral("Stopped")));
+        EXPECT_TRUE(WaitFor([&] { return LiveMembers(group).empty(); }, 10000)) << c.command;
+        EXPECT_FALSE(window.OutputText().contains(QStringLiteral("never")));
+    }
+}
+
+TEST(ConsoleWindow, ClosingWhileRunningAsksFirst) {
+    ConsoleWindow window("sleep 100", ConsoleOptions{});
+    window.show();
+    window.Start();
+    int asked = 0;
+    window.SetConfirmStop([&] {
+        ++asked;
+        return false;
+    });
+    window.close();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_TRUE(window.IsRunning());
+
+    window.SetConfirmStop([&] {
+        ++asked;
+        return true;
+    });
+    window.close();
+    const qint64 group = window.ProcessGroup();
+    ASSERT_TRUE(WaitFor([&] { return !window.isVisible(); }));
+    EXPECT_EQ(asked, 2);
+    EXPECT_TRUE(window.Result().stopped);
+    EXPECT_TRUE(WaitFor([&] { return LiveMembers(group).empty(); }, 10000));
+}
+
+TEST(ConsoleWindow, MissingProgramIsAnEndedCommandNotAHang) {
+    ConsoleOptions options;
+    options.closeWhenDone = true;
+    const ConsoleResult result =
+        ConsoleWindow::Run("/nonexistent/ffmpeg -i x", options, nullptr);
+    EXPECT_EQ(result.exitStatus, 127);
+}
+
+}  // namespace
+}  // namespace mk

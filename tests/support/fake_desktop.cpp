@@ -1,0 +1,115 @@
+#include "support/fake_desktop.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+int RunSh(const std::string& commandLine) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        freopen("/dev/null", "r", stdin);
+        execl("/bin/sh", "sh", "-c", commandLine.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+FakeDesktop::FakeDesktop() {
+    std::string pattern = (fs::temp_directory_path() / "morvakelin-test-XXXXXX").string();
+    folder = mkdtemp(pattern.data());
+    fs::create_directory(folder / "Conf");
+#ifdef MORVAKELIN_PROGRAM_DIR
+    const fs::path program = MORVAKELIN_PROGRAM_DIR;
+    for (const char* tool : {"ffmpeg", "avs2yuv"}) {
+        if (fs::exists(program / tool)) {
+            fs::create_symlink(program / tool, folder / tool);
+        }
+    }
+#endif
+}
+
+FakeDesktop::~FakeDesktop() {
+    std::error_code ec;
+    fs::permissions(folder / "Conf", fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(folder, ec);
+}
+
+std::string FakeDesktop::ProgramFolder() { return folder.string() + "/"; }
+
+void FakeDesktop::ShowMessage(const std::string& text, const std::string& title,
+                              mk::MessageIcon icon) {
+    messages.push_back({text, title, icon});
+    log.push_back("message: " + title);
+}
+
+std::optional<std::string> FakeDesktop::AskOpenFile(const mk::FileDialogRequest& request) {
+    dialogRequests.push_back(request);
+    log.push_back("open dialog");
+    if (dialogAnswers.empty()) {
+        return std::nullopt;
+    }
+    auto answer = dialogAnswers.front();
+    dialogAnswers.pop_front();
+    return answer;
+}
+
+std::optional<std::string> FakeDesktop::AskSaveFile(const mk::FileDialogRequest& request) {
+    dialogRequests.push_back(request);
+    log.push_back("save dialog");
+    if (dialogAnswers.empty()) {
+        return std::nullopt;
+    }
+    auto answer = dialogAnswers.front();
+    dialogAnswers.pop_front();
+    return answer;
+}
+
+int FakeDesktop::RunShell(const std::string& commandLine) {
+    shellCommands.push_back(commandLine);
+    log.push_back("shell: " + commandLine);
+    return onShell ? onShell(commandLine) : RunSh(commandLine);
+}
+
+mk::ConsoleResult FakeDesktop::RunConsole(const std::string& commandLine, bool batch) {
+    consoleCommands.push_back(commandLine);
+    log.push_back(std::string(batch ? "batch console: " : "console: ") + commandLine);
+    mk::ConsoleResult result;
+    if (onConsole) {
+        onConsole(commandLine);
+        result.exitStatus = 0;
+    } else {
+        result.exitStatus = RunSh(commandLine);
+    }
+    return result;
+}
+
+void FakeDesktop::EditFile(const std::string& path) {
+    editedFiles.push_back(path);
+    log.push_back("edit: " + path);
+    if (onEdit) {
+        onEdit(path);
+    }
+}
+
+bool FakeDesktop::ShowHelp(const std::string& path, int context) {
+    helpShown.emplace_back(path, context);
+    log.push_back("help: " + path);
+    std::ifstream in(path);
+    return in.good();
+}
+
+bool FakeDesktop::OpenDocument(const std::string& path) {
+    openedDocuments.push_back(path);
+    log.push_back("open: " + path);
+    return true;
+}
+
+void FakeDesktop::MinimizeForm() { log.push_back("minimize"); }
+
+void FakeDesktop::RestoreForm() { log.push_back("restore"); }

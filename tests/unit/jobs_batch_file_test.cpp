@@ -1,0 +1,91 @@
+// The batch file keeps every line the user has and every character of each command.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "jobs/batch_file.h"
+
+namespace mk {
+namespace {
+
+class JobsBatchFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        m_dir = std::filesystem::temp_directory_path() /
+                (std::string("mk_batch_") + info->name() + "_" + std::to_string(::getpid()));
+        std::filesystem::remove_all(m_dir);
+        std::filesystem::create_directories(m_dir);
+        m_path = (m_dir / "batch.sh").string();
+    }
+    void TearDown() override { std::filesystem::remove_all(m_dir); }
+
+    std::string Contents() const {
+        std::ifstream in(m_path, std::ios::binary);
+        std::ostringstream out;
+        out << in.rdbuf();
+        return out.str();
+    }
+    void Write(const std::string& text) const {
+        std::ofstream(m_path, std::ios::binary) << text;
+    }
+
+    std::filesystem::path m_dir;
+    std::string m_path;
+};
+
+// Commands with the characters a shell or echo might touch: quotes, the AviSynth pipe, %, $,
+// redirections, backslashes, non-ASCII.
+const std::string kCommands[] = {
+    "\"/opt/mk/ffmpeg\" -i \"/v/a b.avi\" -target pal-dvd -y \"/v/out.mpg\"",
+    "\"/opt/mk/avs2yuv\" \"/opt/mk/TV.avs\" - | \"/opt/mk/ffmpeg\" -f yuv4mpegpipe -i - -acodec "
+    "ac3 -i \"/v/a.avi\" -hq -y \"/v/o.mpg\"",
+    "echo 100% $HOME `id` > & < ^ \\n \\\\ \xC3\xA4\xC3\x9F",
+};
+
+TEST_F(JobsBatchFile, AddWithoutFileWritesHeaderThenCommandPerDialect) {
+    for (const auto& d : {ShellDialect::Posix(), ShellDialect::Windows()}) {
+        std::filesystem::remove(m_path);
+        ASSERT_TRUE(AppendBatchCommand(m_path, d, kCommands[1]));
+        EXPECT_EQ(Contents(), d.BatchHeader() + d.LineEnd() + kCommands[1] + " " + d.LineEnd());
+    }
+}
+
+TEST_F(JobsBatchFile, AddsKeepEveryLineAndCharacter) {
+    const auto d = ShellDialect::Posix();
+    // The user's own edits, including an empty line and a line left without its line end.
+    Write("# my header\n\nmy own line");
+    for (const auto& command : kCommands) {
+        ASSERT_TRUE(AppendBatchCommand(m_path, d, command));
+    }
+    std::string expected = "# my header\n\nmy own line\n";
+    for (const auto& command : kCommands) {
+        expected += command + " \n";
+    }
+    EXPECT_EQ(Contents(), expected);
+}
+
+TEST_F(JobsBatchFile, EmptyExistingFileGetsNoHeader) {
+    Write("");
+    ASSERT_TRUE(AppendBatchCommand(m_path, ShellDialect::Windows(), "x"));
+    EXPECT_EQ(Contents(), "x \r\n");
+}
+
+TEST_F(JobsBatchFile, ClearLeavesOnlyTheHeader) {
+    const auto d = ShellDialect::Windows();
+    Write("REM Batch file for Morvakelin \r\none \r\ntwo \r\n");
+    ASSERT_TRUE(WriteBatchHeader(m_path, d));
+    EXPECT_EQ(Contents(), "REM Batch file for Morvakelin \r\n");
+}
+
+TEST_F(JobsBatchFile, MissingFolderFailsAndCreatesNothing) {
+    const std::string path = (m_dir / "no_conf" / "batch.sh").string();
+    EXPECT_FALSE(WriteBatchHeader(path, ShellDialect::Posix()));
+    EXPECT_FALSE(AppendBatchCommand(path, ShellDialect::Posix(), "x"));
+    EXPECT_FALSE(std::filesystem::exists(m_dir / "no_conf"));
+}
+
+}  // namespace
+}  // namespace mk
