@@ -13,11 +13,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <algorithm>
 #include <vector>
 
 #include "app/about_dlg.h"
 #include "app/event_table.h"
 #include "app/qt_text.h"
+#include "command/field_bindings.h"
 #include "res/dialog_template.h"
 #include "res/resource.h"
 #include "ui/combo_string.h"
@@ -26,41 +28,15 @@ using namespace mk::ids;
 
 namespace {
 
-// The binding between controls and fields, in the order the exchange runs.
-enum class BindKind { ControlObject, Text, ComboString, Check };
-
-struct Binding {
-    int id;
-    BindKind kind;
-    std::string mk::EncoderFields::*text;
-    int mk::EncoderFields::*check;
-};
-
-using F = mk::EncoderFields;
-
-const Binding kBindings[] = {
-    {IDC_USE_AVISYNTH, BindKind::ControlObject, nullptr, nullptr},
-    {IDC_SOURCE_FILE, BindKind::Text, &F::m_strSourceFile, nullptr},
-    {IDC_ASPECT, BindKind::ComboString, &F::m_strAspect, nullptr},
-    {IDC_FORMAT, BindKind::ComboString, &F::m_strFormat, nullptr},
-    {IDC_TARGET, BindKind::ComboString, &F::m_strTarget, nullptr},
-    {IDC_VIDEO_BITRATE, BindKind::Text, &F::m_strVideoBitrate, nullptr},
-    {IDC_HEIGHT, BindKind::Text, &F::m_strHeight, nullptr},
-    {IDC_WIDTH, BindKind::Text, &F::m_strWidth, nullptr},
-    {IDC_PROCESS_AUDIO, BindKind::Check, nullptr, &F::m_bProcessAudio},
-    {IDC_PROCESS_VIDEO, BindKind::Check, nullptr, &F::m_bProcessVideo},
-    {IDC_OUTPUT_FILE, BindKind::Text, &F::m_strOutputFile, nullptr},
-    {IDC_AUDIO_TARGET, BindKind::ComboString, &F::m_strAudioTarget, nullptr},
-    {IDC_CHANNELS, BindKind::ComboString, &F::m_strChannels, nullptr},
-    {IDC_MORE_OPTIONS, BindKind::Text, &F::m_strMoreOptions, nullptr},
-    {IDC_CORRECT_RATIO, BindKind::Check, nullptr, &F::m_bCorrectRatio},
-    {IDC_COMMAND, BindKind::Text, &F::m_strCommand, nullptr},
-    {IDC_AUDIO_BITRATE, BindKind::ComboString, &F::m_strAudioBitrate, nullptr},
-    {IDC_AUDIO_STREAM, BindKind::Text, &F::m_strAudioStream, nullptr},
-    {IDC_VIDEO_STREAM, BindKind::Text, &F::m_strVideoStream, nullptr},
-    {IDC_SOURCE_INFO, BindKind::Text, &F::m_strSourceInfo, nullptr},
-    {IDC_USE_AVISYNTH, BindKind::Check, nullptr, &F::m_bUseAviSynth},
-};
+// Another font can make a caption wider than its template box; labels and check boxes then grow
+// to the right rather than cut their text.
+void FitCaption(QWidget* w) {
+    if (qobject_cast<QLabel*>(w) == nullptr && qobject_cast<QCheckBox*>(w) == nullptr) {
+        return;
+    }
+    const int templateWidth = w->property("templateWidth").toInt();
+    w->resize(std::max(templateWidth, w->sizeHint().width()), w->height());
+}
 
 // The controls whose focus loss is an event of the form.
 bool IsFocusWatched(int id) {
@@ -178,6 +154,8 @@ void CEncoderDlg::CreateControls() {
         if (c.kind != mk::ControlKind::Label && (c.flags & mk::kNoTabStop)) {
             w->setFocusPolicy(Qt::ClickFocus);
         }
+        w->setProperty("templateWidth", w->width());
+        FitCaption(w);
         w->setObjectName(QStringLiteral("control_%1").arg(c.id));
         w->setProperty("controlId", c.id);
         m_controls[c.id] = w;
@@ -278,8 +256,10 @@ void CEncoderDlg::SetControlText(int id, const std::string& text) {
         plain->setPlainText(q);
     } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
         button->setText(q);
+        FitCaption(w);
     } else if (auto* label = qobject_cast<QLabel*>(w)) {
         label->setText(q);
+        FitCaption(w);
     }
 }
 
@@ -321,23 +301,23 @@ bool CEncoderDlg::UpdateData(bool bSaveAndValidate) {
 
 void CEncoderDlg::DoDataExchange(bool bSaveAndValidate) {
     m_inDataExchange = true;
-    for (const auto& b : kBindings) {
+    for (const auto& b : mk::EncoderBindings()) {
         QWidget* w = Control(b.id);
         switch (b.kind) {
-            case BindKind::ControlObject:
+            case mk::BindKind::ControlObject:
                 if (m_firstExchange) {
                     m_ctlAviSynth = qobject_cast<QCheckBox*>(w);
                 }
                 break;
-            case BindKind::Text:
-            case BindKind::ComboString:
+            case mk::BindKind::Text:
+            case mk::BindKind::ComboString:
                 if (bSaveAndValidate) {
                     this->*b.text = ControlText(b.id);
                 } else {
                     SetControlText(b.id, this->*b.text);
                 }
                 break;
-            case BindKind::Check: {
+            case mk::BindKind::Check: {
                 auto* box = qobject_cast<QCheckBox*>(w);
                 if (bSaveAndValidate) {
                     this->*b.check = box->isChecked() ? 1 : 0;

@@ -12,7 +12,9 @@ namespace {
 // them, and keeping it would only let a runaway writer grow our memory.
 constexpr std::size_t kMaxLine = 64 * 1024;
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Reads digits from `text` at `pos`; false when there are none.
 bool ReadNumber(std::string_view text, std::size_t& pos, double& value) {

@@ -31,7 +31,9 @@ fs::path Store() {
     return store;
 }
 
-std::string Quoted(const std::string& s) { return "'" + s + "'"; }
+std::string Quoted(const std::string& s) {
+    return "'" + s + "'";
+}
 
 struct ClipRecipe {
     const char* name;
@@ -82,7 +84,8 @@ std::string RealFfmpeg() {
 std::string ClipPath(Clip clip) {
     const ClipRecipe recipe = Recipe(clip);
     const fs::path target = Store() / recipe.name;
-    if (fs::exists(target)) return target.string();
+    if (fs::exists(target))
+        return target.string();
     // Made aside and renamed, so a test run in parallel never sees half a clip.
     const fs::path temp = Store() / ("tmp-" + std::to_string(getpid()) + "-" + recipe.name);
     if (clip == Clip::Broken) {
@@ -102,7 +105,8 @@ std::string ClipPath(Clip clip) {
 ProgramFolder::ProgramFolder() {
     Store();
     char pattern[] = "/tmp/morvakelin e2e-XXXXXX";
-    if (!mkdtemp(pattern)) std::abort();
+    if (!mkdtemp(pattern))
+        std::abort();
     m_dir = pattern;
     const fs::path program = MORVAKELIN_PROGRAM_DIR;
     fs::create_symlink(program / "ffmpeg", m_dir / "ffmpeg");
@@ -126,7 +130,8 @@ ShellRun RunShell(const std::string& command, int seconds, const std::vector<std
         dup2(devnull, STDIN_FILENO);
         dup2(log, STDOUT_FILENO);
         dup2(log, STDERR_FILENO);
-        for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
+        for (const std::string& e : env)
+            putenv(const_cast<char*>(e.c_str()));
         execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
         _exit(126);
     }
@@ -141,7 +146,8 @@ ShellRun RunShell(const std::string& command, int seconds, const std::vector<std
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    if (!run.timedOut) run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    if (!run.timedOut)
+        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     close(log);
     std::ifstream in(logName);
     std::stringstream text;
@@ -165,22 +171,26 @@ std::vector<Stream> ProbeStreams(const std::string& file, bool countFrames) {
         std::istringstream fields(line);
         for (std::string field; std::getline(fields, field, '|');) {
             const size_t eq = field.find('=');
-            if (eq != std::string::npos) s[field.substr(0, eq)] = field.substr(eq + 1);
+            if (eq != std::string::npos)
+                s[field.substr(0, eq)] = field.substr(eq + 1);
         }
-        if (s.count("codec_type") && s["codec_type"] != "data") streams.push_back(s);
+        if (s.count("codec_type") && s["codec_type"] != "data")
+            streams.push_back(s);
     }
     return streams;
 }
 
 Stream FirstOf(const std::vector<Stream>& streams, const std::string& type) {
     for (const Stream& s : streams)
-        if (s.at("codec_type") == type) return s;
+        if (s.at("codec_type") == type)
+            return s;
     return {};
 }
 
 int CountOf(const std::vector<Stream>& streams, const std::string& type) {
     int n = 0;
-    for (const Stream& s : streams) n += s.at("codec_type") == type;
+    for (const Stream& s : streams)
+        n += s.at("codec_type") == type;
     return n;
 }
 

@@ -12,13 +12,13 @@ namespace mk::e2e {
 
 // A clip made on first use and kept beside the build's program folder for the next test run.
 enum class Clip {
-    H264AacMp4,      // 640x352, H.264 + AAC
-    Mpeg4Avi,        // 640x352, MPEG-4 + MP3
-    PortraitAvi,     // 480x640
-    PalAvi,          // 720x576
-    TwoAudioVob,     // MPEG-2 + mp2 (stereo, stream 1) + ac3 (mono, stream 2)
-    LongMetadataMp4, // the H.264 clip with many long metadata tags
-    Broken,          // not a video at all
+    H264AacMp4,       // 640x352, H.264 + AAC
+    Mpeg4Avi,         // 640x352, MPEG-4 + MP3
+    PortraitAvi,      // 480x640
+    PalAvi,           // 720x576
+    TwoAudioVob,      // MPEG-2 + mp2 (stereo, stream 1) + ac3 (mono, stream 2)
+    LongMetadataMp4,  // the H.264 clip with many long metadata tags
+    Broken,           // not a video at all
 };
 std::string ClipPath(Clip clip);
 
@@ -46,7 +46,8 @@ struct ShellRun {
 };
 
 // Runs `command` with /bin/sh -c, standard input from /dev/null, killed after `seconds`.
-ShellRun RunShell(const std::string& command, int seconds = 120, const std::vector<std::string>& env = {});
+ShellRun RunShell(const std::string& command, int seconds = 120,
+                  const std::vector<std::string>& env = {});
 
 using Stream = std::map<std::string, std::string>;
 

@@ -108,7 +108,8 @@ TEST(ConsoleWindow, EncodeShowsProgressAndOneStatusLine) {
     ASSERT_TRUE(dir.isValid());
     const std::string clip = dir.filePath(QStringLiteral("clip.mkv")).toStdString();
     ASSERT_EQ(std::system(("ffmpeg -nostdin -v error -f lavfi -i testsrc=d=2:s=160x120:r=25 "
-                           "-c:v ffv1 -y '" + clip + "'")
+                           "-c:v ffv1 -y '" +
+                           clip + "'")
                               .c_str()),
               0);
     // -re paces the encode at real time, so ffmpeg rewrites its status line several times.
@@ -162,8 +163,7 @@ TEST(ConsoleWindow, StopEndsEveryProcessOfTheCommand) {
         window.Start();
         const qint64 group = window.ProcessGroup();
         ASSERT_GT(group, 0);
-        ASSERT_TRUE(WaitFor([&] { return LiveMembers(group).size() >= c.processes; }))
-            << c.command;
+        ASSERT_TRUE(WaitFor([&] { return LiveMembers(group).size() >= c.processes; })) << c.command;
 
         window.StopButton()->click();
         ASSERT_TRUE(WaitFor([&] { return !window.IsRunning(); })) << c.command;
@@ -205,8 +205,7 @@ TEST(ConsoleWindow, ClosingWhileRunningAsksFirst) {
 TEST(ConsoleWindow, MissingProgramIsAnEndedCommandNotAHang) {
     ConsoleOptions options;
     options.closeWhenDone = true;
-    const ConsoleResult result =
-        ConsoleWindow::Run("/nonexistent/ffmpeg -i x", options, nullptr);
+    const ConsoleResult result = ConsoleWindow::Run("/nonexistent/ffmpeg -i x", options, nullptr);
     EXPECT_EQ(result.exitStatus, 127);
 }
 

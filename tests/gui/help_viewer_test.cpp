@@ -20,7 +20,8 @@ std::string HelpText() {
     std::string html = "<html><head><meta charset=\"utf-8\"></head><body>";
     for (int n = 1; n <= 9; ++n) {
         html += "<h2 id=\"ctx-" + std::to_string(n) + "\">Topic " + std::to_string(n) +
-                " \xC3\x9C" "bersicht</h2>";
+                " \xC3\x9C"
+                "bersicht</h2>";
         for (int p = 0; p < 40; ++p) {
             html += "<p>Text of topic " + std::to_string(n) + ".</p>";
         }
@@ -51,8 +52,8 @@ TEST(HelpViewer, OpensAtTheTopicOfTheContext) {
 
 TEST(HelpViewer, MissingOrUnreadableFileIsReported) {
     QTemporaryDir dir;
-    EXPECT_FALSE(HelpViewer::Show(dir.filePath(QStringLiteral("none.HLP")).toStdString(), 4,
-                                  nullptr));
+    EXPECT_FALSE(
+        HelpViewer::Show(dir.filePath(QStringLiteral("none.HLP")).toStdString(), 4, nullptr));
     EXPECT_FALSE(HelpViewer::Show(dir.path().toStdString(), 4, nullptr));  // a folder
     const std::string locked = dir.filePath(QStringLiteral("locked.HLP")).toStdString();
     std::ofstream(locked) << HelpText();

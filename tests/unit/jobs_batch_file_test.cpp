@@ -28,9 +28,7 @@ protected:
         out << in.rdbuf();
         return out.str();
     }
-    void Write(const std::string& text) const {
-        std::ofstream(m_path, std::ios::binary) << text;
-    }
+    void Write(const std::string& text) const { std::ofstream(m_path, std::ios::binary) << text; }
 
     std::filesystem::path m_dir;
     std::string m_path;

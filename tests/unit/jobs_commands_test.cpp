@@ -99,8 +99,9 @@ TEST(JobsAvsScript, ScriptNamesSourceTable) {
 }
 
 TEST(JobsAvsScript, OnlyTheFirst5000BytesAreSearched) {
-    const auto dir = std::filesystem::temp_directory_path() /
-                     ("mk_avs_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    const auto dir =
+        std::filesystem::temp_directory_path() /
+        ("mk_avs_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
     std::filesystem::create_directories(dir);
     const std::string key = "AviSource(\"/v/Film.avi\")";
     const std::string path = (dir / "TV.avs").string();
@@ -109,8 +110,7 @@ TEST(JobsAvsScript, OnlyTheFirst5000BytesAreSearched) {
         const auto text = ReadFilePrefix(path, kScriptSearchBytes);
         ASSERT_TRUE(text.has_value());
         EXPECT_EQ(text->size(), kScriptSearchBytes);
-        EXPECT_EQ(ScriptNamesSource(*text, "/v/Film.avi"), padding + key.size() <= 5000)
-            << padding;
+        EXPECT_EQ(ScriptNamesSource(*text, "/v/Film.avi"), padding + key.size() <= 5000) << padding;
     }
     EXPECT_FALSE(ReadFilePrefix((dir / "missing.avs").string(), 10).has_value());
     EXPECT_FALSE(ReadFilePrefix(dir.string(), 10).has_value());  // a folder is no script

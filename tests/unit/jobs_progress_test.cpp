@@ -43,7 +43,8 @@ std::vector<std::optional<int>> PercentsAfterStatusLines(const std::string& text
 }
 
 TEST(JobsProgress, RealisticOutputInAnyChunking) {
-    for (std::size_t size : {std::size_t{1}, std::size_t{7}, std::size_t{100}, kEncodeOutput.size()}) {
+    for (std::size_t size :
+         {std::size_t{1}, std::size_t{7}, std::size_t{100}, kEncodeOutput.size()}) {
         ProgressParser parser;
         const auto seen = PercentsAfterStatusLines(kEncodeOutput, size, parser);
         EXPECT_EQ(parser.Duration(), 10.0) << size;

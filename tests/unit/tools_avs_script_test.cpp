@@ -97,8 +97,8 @@ TEST(AvsScript, SourceFilterNames) {
         EXPECT_TRUE(s.problems.empty()) << call;
     }
     // Sound alone, or no path in quotes: no picture to render.
-    for (const char* text : {"WavSource(\"a.wav\")", "AviSource(path)", "# only a comment",
-                             "", "AviSource(\"\")"}) {
+    for (const char* text :
+         {"WavSource(\"a.wav\")", "AviSource(path)", "# only a comment", "", "AviSource(\"\")"}) {
         const AvsScript s = ReadAvsScript(text);
         EXPECT_EQ(s.sourceLine, 0) << text;
         EXPECT_FALSE(s.problems.empty()) << text;
@@ -116,7 +116,8 @@ TEST(Avs2yuvArguments, RelativeSourceFromTheScriptsFolder) {
     const auto args = Avs2yuvArguments(s, "/prog/", "-");
     auto valueOf = [&](const std::string& option) {
         for (size_t i = 0; i + 1 < args.size(); ++i)
-            if (args[i] == option) return args[i + 1];
+            if (args[i] == option)
+                return args[i + 1];
         return std::string();
     };
     EXPECT_EQ(valueOf("-i"), "/prog/clips/a.avi");

@@ -31,7 +31,8 @@ protected:
         const fs::path file = m_root / dir / "ffmpeg";
         std::ofstream out(file, std::ios::binary);
         out << "#!/bin/sh\n# ";
-        if (ours) out << OwnToolMarker();
+        if (ours)
+            out << OwnToolMarker();
         out << "\nexit 0\n";
         out.close();
         chmod(file.c_str(), mode);
@@ -47,9 +48,8 @@ TEST_F(Locate, FirstRealFfmpegOnPath) {
     MakeFfmpeg("notexec", false, 0644);
     const std::string real = MakeFfmpeg("real", false);
     MakeFfmpeg("later", false);
-    const std::string path =
-        Dir("missing") + ":" + Dir("ours") + ":" + Dir("notexec") + ":" + Dir("real") + ":" +
-        Dir("later");
+    const std::string path = Dir("missing") + ":" + Dir("ours") + ":" + Dir("notexec") + ":" +
+                             Dir("real") + ":" + Dir("later");
     const FfmpegLocation found = FindRealFfmpeg(nullptr, path.c_str(), "");
     EXPECT_EQ(found.path, real);
     EXPECT_TRUE(found.error.empty());
@@ -139,7 +139,8 @@ TEST_F(Locate, QueryAsksOnceThenReadsTheCache) {
     std::ifstream asked(m_root / "asked");
     std::string line;
     int count = 0;
-    while (std::getline(asked, line)) ++count;
+    while (std::getline(asked, line))
+        ++count;
     EXPECT_EQ(count, 1);
 }
 

@@ -83,7 +83,8 @@ TEST(RewriteStreamLine, OldLayout) {
          "1411 kb/s",
          "    Stream #0.1: Audio: pcm_s16le, 44100 Hz, 2 channels, s16, 1411 kb/s"},
     };
-    for (const Line& l : lines) EXPECT_EQ(RewriteStreamLine(l.in), l.out);
+    for (const Line& l : lines)
+        EXPECT_EQ(RewriteStreamLine(l.in), l.out);
 }
 
 TEST(DropParenthesised, NestedAndUnbalanced) {

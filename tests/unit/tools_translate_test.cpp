@@ -13,13 +13,15 @@ namespace {
 std::vector<std::string> Words(const std::string& line) {
     std::istringstream in(line);
     std::vector<std::string> words;
-    for (std::string w; in >> w;) words.push_back(w);
+    for (std::string w; in >> w;)
+        words.push_back(w);
     return words;
 }
 
 std::string Joined(const std::vector<std::string>& words) {
     std::string line;
-    for (const std::string& w : words) line += (line.empty() ? "" : " ") + w;
+    for (const std::string& w : words)
+        line += (line.empty() ? "" : " ") + w;
     return line;
 }
 
@@ -51,11 +53,9 @@ INSTANTIATE_TEST_SUITE_P(
              "-ac 6 -mbd 2 -qmin 2 -async 1 -y o.mpg",
              "-i s.avi -target pal-dvd -b 6000000 -aspect 4:3 -s 720x576 -acodec ac3 -ab 448000 "
              "-ac 6 -mbd 2 -qmin 2 -async 1 -y o.mpg"},
-        Case{"async_becomes_aresample_without_async",
-             "-i s.avi -acodec ac3 -async 1 -y o.mpg",
+        Case{"async_becomes_aresample_without_async", "-i s.avi -acodec ac3 -async 1 -y o.mpg",
              "-i s.avi -acodec ac3 -y -af aresample=async=1:first_pts=0 o.mpg", false},
-        Case{"async_joins_user_audio_filter",
-             "-i s.avi -af volume=2 -async 1 -y o.mpg",
+        Case{"async_joins_user_audio_filter", "-i s.avi -af volume=2 -async 1 -y o.mpg",
              "-i s.avi -y -af volume=2,aresample=async=1:first_pts=0 o.mpg", false},
         Case{"async_dropped_without_audio", "-i s.avi -an -async 1 -y o.m2v",
              "-i s.avi -an -y o.m2v", false},
@@ -99,6 +99,10 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"empty_codec_word_before_input_dropped",
              "-f yuv4mpegpipe -i - -acodec -i s.avi -hq -an -y o.m2v",
              "-f yuv4mpegpipe -i - -i s.avi -an -y -map 0:v:0 o.m2v"},
+        Case{"input_codec_word_names_the_decoder",
+             "-f yuv4mpegpipe -i - -acodec dts -i s.mkv -hq -acodec ac3 -y o.mpg",
+             "-f yuv4mpegpipe -i - -acodec dca -i s.mkv -acodec ac3 -y -map 0:v:0 -map 1:a:0? "
+             "o.mpg"},
         Case{"libfaac_becomes_aac",
              "-i s.avi -vcodec h263 -acodec libfaac -ab 16000 -ac 1 -ar 8000 -y o.3gp",
              "-i s.avi -vcodec h263 -acodec aac -ab 16000 -ac 1 -ar 8000 -y o.3gp"},
@@ -135,7 +139,8 @@ TEST(Translate, NotesOneLinePerDroppedOption) {
     EXPECT_NE(t.notes[0].find("-acodec"), std::string::npos);
     EXPECT_NE(t.notes[1].find("-hq"), std::string::npos);
     EXPECT_NE(t.notes[2].find("-sameq"), std::string::npos);
-    for (const std::string& note : t.notes) EXPECT_EQ(note.find('\n'), std::string::npos);
+    for (const std::string& note : t.notes)
+        EXPECT_EQ(note.find('\n'), std::string::npos);
 }
 
 TEST(Translate, RefusesWhatItCannotKeep) {

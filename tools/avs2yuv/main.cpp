@@ -17,9 +17,10 @@ namespace {
 constexpr const char* kName = "avs2yuv (Morvakelin)";
 
 int Usage() {
-    std::fprintf(stderr,
-                 "usage: avs2yuv SCRIPT.avs [-o] OUTPUT\n"
-                 "  OUTPUT \"-\" writes YUV4MPEG to standard output, any other name to that file\n");
+    std::fprintf(
+        stderr,
+        "usage: avs2yuv SCRIPT.avs [-o] OUTPUT\n"
+        "  OUTPUT \"-\" writes YUV4MPEG to standard output, any other name to that file\n");
     return 2;
 }
 
@@ -30,7 +31,8 @@ int main(int argc, char** argv) {
     std::string scriptPath, output;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "-h" || arg == "--help") return Usage(), 0;
+        if (arg == "-h" || arg == "--help")
+            return Usage(), 0;
         if (arg == "-o" && i + 1 < argc) {
             output = argv[++i];
         } else if (arg.size() > 1 && arg[0] == '-') {
@@ -44,7 +46,8 @@ int main(int argc, char** argv) {
             return Usage();
         }
     }
-    if (scriptPath.empty() || output.empty()) return Usage();
+    if (scriptPath.empty() || output.empty())
+        return Usage();
 
     std::ifstream in(scriptPath, std::ios::binary);
     if (!in) {
@@ -68,8 +71,7 @@ int main(int argc, char** argv) {
     }
     const size_t slash = scriptPath.rfind('/');
     const std::string folder = slash == std::string::npos ? "" : scriptPath.substr(0, slash + 1);
-    const std::string failure =
-        ExecReplace(ffmpeg.path, Avs2yuvArguments(script, folder, output));
+    const std::string failure = ExecReplace(ffmpeg.path, Avs2yuvArguments(script, folder, output));
     std::fprintf(stderr, "%s: %s\n", kName, failure.c_str());
     return 127;
 }

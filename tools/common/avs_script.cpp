@@ -19,12 +19,15 @@ std::string Lower(std::string_view s) {
 
 std::string_view Trim(std::string_view s) {
     const size_t first = s.find_first_not_of(" \t\r");
-    if (first == std::string_view::npos) return {};
+    if (first == std::string_view::npos)
+        return {};
     const size_t last = s.find_last_not_of(" \t\r");
     return s.substr(first, last - first + 1);
 }
 
-bool IsIdentChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+bool IsIdentChar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+}
 
 // A statement of the script with the line it starts on.
 struct Statement {
@@ -39,11 +42,12 @@ std::vector<Statement> Statements(std::string_view text) {
     std::string current;
     int line = 1, currentLine = 1;
     bool inString = false, inTriple = false;
-    int blockDepth = 0;   // [* *]
-    bool inSlash = false; // /* */
+    int blockDepth = 0;    // [* *]
+    bool inSlash = false;  // /* */
     auto flush = [&] {
         std::string_view t = Trim(current);
-        if (!t.empty()) out.push_back({std::string(t), currentLine});
+        if (!t.empty())
+            out.push_back({std::string(t), currentLine});
         current.clear();
     };
     for (size_t i = 0; i < text.size(); ++i) {
@@ -51,9 +55,11 @@ std::vector<Statement> Statements(std::string_view text) {
         std::string_view here = text.substr(i);
         if (c == '\n') {
             ++line;
-            if (inString && !inTriple) inString = false;  // an unclosed string ends with its line
+            if (inString && !inTriple)
+                inString = false;  // an unclosed string ends with its line
             if (inSlash || blockDepth > 0 || inTriple) {
-                if (inTriple) current += ' ';
+                if (inTriple)
+                    current += ' ';
                 continue;
             }
             std::string_view t = Trim(current);
@@ -74,12 +80,15 @@ std::vector<Statement> Statements(std::string_view text) {
             continue;
         }
         if (inSlash) {
-            if (here.substr(0, 2) == "*/") inSlash = false, ++i;
+            if (here.substr(0, 2) == "*/")
+                inSlash = false, ++i;
             continue;
         }
         if (blockDepth > 0) {
-            if (here.substr(0, 2) == "[*") ++blockDepth, ++i;
-            else if (here.substr(0, 2) == "*]") --blockDepth, ++i;
+            if (here.substr(0, 2) == "[*")
+                ++blockDepth, ++i;
+            else if (here.substr(0, 2) == "*]")
+                --blockDepth, ++i;
             continue;
         }
         if (inString) {
@@ -89,25 +98,36 @@ std::vector<Statement> Statements(std::string_view text) {
                 inString = inTriple = false;
                 continue;
             }
-            if (!inTriple && c == '"') inString = false;
+            if (!inTriple && c == '"')
+                inString = false;
             current += c;
             continue;
         }
-        if (Trim(current).empty()) currentLine = line;
+        if (Trim(current).empty())
+            currentLine = line;
         if (c == '#') {
             const size_t end = text.find('\n', i);
             i = (end == std::string_view::npos ? text.size() : end) - 1;
             continue;
         }
-        if (here.substr(0, 2) == "/*") { inSlash = true; ++i; continue; }
-        if (here.substr(0, 2) == "[*") { blockDepth = 1; ++i; continue; }
+        if (here.substr(0, 2) == "/*") {
+            inSlash = true;
+            ++i;
+            continue;
+        }
+        if (here.substr(0, 2) == "[*") {
+            blockDepth = 1;
+            ++i;
+            continue;
+        }
         if (here.substr(0, 3) == "\"\"\"") {
             inString = inTriple = true;
             current += "\"\"\"";
             i += 2;
             continue;
         }
-        if (c == '"') inString = true;
+        if (c == '"')
+            inString = true;
         current += c;
     }
     flush();
@@ -130,13 +150,16 @@ struct Call {
 bool ParseChain(std::string_view text, std::vector<Call>& calls) {
     size_t i = 0;
     auto skipBlanks = [&] {
-        while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+        while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+            ++i;
     };
     while (true) {
         skipBlanks();
         const size_t nameStart = i;
-        while (i < text.size() && IsIdentChar(text[i])) ++i;
-        if (i == nameStart) return false;
+        while (i < text.size() && IsIdentChar(text[i]))
+            ++i;
+        if (i == nameStart)
+            return false;
         Call call;
         call.written = std::string(text.substr(nameStart, i - nameStart));
         call.name = Lower(call.written);
@@ -154,12 +177,14 @@ bool ParseChain(std::string_view text, std::vector<Call>& calls) {
                     const bool triple = text.substr(i, 3) == "\"\"\"";
                     const std::string_view quote = triple ? "\"\"\"" : "\"";
                     const size_t end = text.find(quote, i + quote.size());
-                    if (end == std::string_view::npos) return false;
+                    if (end == std::string_view::npos)
+                        return false;
                     current += text.substr(i, end + quote.size() - i);
                     i = end + quote.size();
                     continue;
                 }
-                if (c == '(') ++depth;
+                if (c == '(')
+                    ++depth;
                 if (c == ')' && depth-- == 0) {
                     closed = true;
                     ++i;
@@ -173,8 +198,10 @@ bool ParseChain(std::string_view text, std::vector<Call>& calls) {
                 }
                 ++i;
             }
-            if (!closed) return false;
-            if (!Trim(current).empty() || !raw.empty()) raw.push_back(current);
+            if (!closed)
+                return false;
+            if (!Trim(current).empty() || !raw.empty())
+                raw.push_back(current);
             for (const std::string& r : raw) {
                 std::string_view a = Trim(r);
                 Arg arg;
@@ -198,44 +225,52 @@ bool ParseChain(std::string_view text, std::vector<Call>& calls) {
         }
         calls.push_back(std::move(call));
         skipBlanks();
-        if (i == text.size()) return true;
-        if (text[i] != '.') return false;
+        if (i == text.size())
+            return true;
+        if (text[i] != '.')
+            return false;
         ++i;
     }
 }
 
 bool IsSourceFilter(const std::string& lowerName) {
     static const char* const kKnown[] = {
-        "avisource",     "avifilesource", "opendmlsource",      "directshowsource",
-        "ffmpegsource2", "ffvideosource", "ffms2",              "lwlibavvideosource",
-        "lsmashvideosource", "dss2",      "bestsource",         "bsvideosource",
+        "avisource",         "avifilesource", "opendmlsource", "directshowsource",
+        "ffmpegsource2",     "ffvideosource", "ffms2",         "lwlibavvideosource",
+        "lsmashvideosource", "dss2",          "bestsource",    "bsvideosource",
     };
     for (const char* k : kKnown)
-        if (lowerName == k) return true;
+        if (lowerName == k)
+            return true;
     // Plugins name their readers ...Source; AviSynth's own ImageSource and the like read a file
     // ffmpeg can read as well. Readers of sound alone are no picture source.
-    if (lowerName == "wavsource" || lowerName.find("audio") != std::string::npos) return false;
+    if (lowerName == "wavsource" || lowerName.find("audio") != std::string::npos)
+        return false;
     return lowerName.size() > 6 && lowerName.substr(lowerName.size() - 6) == "source";
 }
 
 std::optional<int> ToInt(const Arg& arg) {
-    if (arg.isString) return std::nullopt;
+    if (arg.isString)
+        return std::nullopt;
     int v = 0;
     const std::string& s = arg.value;
     auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-    if (ec != std::errc() || ptr != s.data() + s.size()) return std::nullopt;
+    if (ec != std::errc() || ptr != s.data() + s.size())
+        return std::nullopt;
     return v;
 }
 
 // AviSynth colours: $RRGGBB or a plain integer.
 std::optional<std::string> ToColor(const Arg& arg) {
-    if (arg.isString) return std::nullopt;
+    if (arg.isString)
+        return std::nullopt;
     unsigned long v = 0;
     const std::string& s = arg.value;
     const bool hex = !s.empty() && s[0] == '$';
     const char* begin = s.data() + (hex ? 1 : 0);
     auto [ptr, ec] = std::from_chars(begin, s.data() + s.size(), v, hex ? 16 : 10);
-    if (ec != std::errc() || ptr != s.data() + s.size() || v > 0xFFFFFFul) return std::nullopt;
+    if (ec != std::errc() || ptr != s.data() + s.size() || v > 0xFFFFFFul)
+        return std::nullopt;
     char buf[16];
     std::snprintf(buf, sizeof buf, "0x%06lX", v);
     return std::string(buf);
@@ -287,7 +322,8 @@ bool TranslateFilter(const Call& call, std::string& filter, std::string& problem
         return true;
     }
     if (n == "trim") {
-        if (!IntArgs(call, {"first_frame", "last_frame"}, 2, v, problem)) return false;
+        if (!IntArgs(call, {"first_frame", "last_frame"}, 2, v, problem))
+            return false;
         const int first = *v[0], last = *v[1];
         if (first < 0) {
             problem = "a negative first frame";
@@ -311,17 +347,18 @@ bool TranslateFilter(const Call& call, std::string& filter, std::string& problem
         // align only concerns AviSynth's memory layout.
         Call sizes = call;
         std::erase_if(sizes.args, [](const Arg& a) { return a.name == "align"; });
-        if (!IntArgs(sizes, {"left", "top", "width", "height"}, 4, v, problem)) return false;
+        if (!IntArgs(sizes, {"left", "top", "width", "height"}, 4, v, problem))
+            return false;
         const int left = *v[0], top = *v[1], width = *v[2], height = *v[3];
         if (left < 0 || top < 0) {
             problem = "a negative left or top";
             return false;
         }
         // A width or height of 0 or less counts from the right or bottom edge.
-        const std::string w = width > 0 ? std::to_string(width)
-                                        : "iw-" + std::to_string(left - width);
-        const std::string h = height > 0 ? std::to_string(height)
-                                         : "ih-" + std::to_string(top - height);
+        const std::string w =
+            width > 0 ? std::to_string(width) : "iw-" + std::to_string(left - width);
+        const std::string h =
+            height > 0 ? std::to_string(height) : "ih-" + std::to_string(top - height);
         filter = "crop=" + w + ":" + h + ":" + std::to_string(left) + ":" + std::to_string(top);
         return true;
     }
@@ -334,14 +371,15 @@ bool TranslateFilter(const Call& call, std::string& filter, std::string& problem
         {"blackmanresize", "lanczos"},
     };
     for (auto [name, flags] : kResizers) {
-        if (n != name) continue;
-        if (!IntArgs(call, {"target_width", "target_height"}, 2, v, problem)) return false;
+        if (n != name)
+            continue;
+        if (!IntArgs(call, {"target_width", "target_height"}, 2, v, problem))
+            return false;
         if (*v[0] <= 0 || *v[1] <= 0) {
             problem = "the size must be positive";
             return false;
         }
-        filter = "scale=" + std::to_string(*v[0]) + ":" + std::to_string(*v[1]) +
-                 ":flags=" + flags;
+        filter = "scale=" + std::to_string(*v[0]) + ":" + std::to_string(*v[1]) + ":flags=" + flags;
         return true;
     }
     if (n == "addborders") {
@@ -361,7 +399,8 @@ bool TranslateFilter(const Call& call, std::string& filter, std::string& problem
                 sizes.args.push_back(arg);
             }
         }
-        if (!IntArgs(sizes, {"left", "top", "right", "bottom"}, 4, v, problem)) return false;
+        if (!IntArgs(sizes, {"left", "top", "right", "bottom"}, 4, v, problem))
+            return false;
         const int l = *v[0], t = *v[1], r = *v[2], b = *v[3];
         if (l < 0 || t < 0 || r < 0 || b < 0) {
             problem = "a negative border";
@@ -369,7 +408,8 @@ bool TranslateFilter(const Call& call, std::string& filter, std::string& problem
         }
         filter = "pad=iw+" + std::to_string(l + r) + ":ih+" + std::to_string(t + b) + ":" +
                  std::to_string(l) + ":" + std::to_string(t);
-        if (color) filter += ":color=" + *color;
+        if (color)
+            filter += ":color=" + *color;
         return true;
     }
     problem = "not translated";
@@ -388,9 +428,12 @@ AvsScript ReadAvsScript(std::string_view text) {
         };
         // "return last" and a lone "last" end the script the way it already ends.
         const std::string lower = Lower(body);
-        if (lower == "last" || lower == "return last" || lower == "return(last)") continue;
-        if (lower.substr(0, 7) == "return ") body = Trim(body.substr(7));
-        if (Lower(body.substr(0, 5)) == "last.") body = body.substr(5);
+        if (lower == "last" || lower == "return last" || lower == "return(last)")
+            continue;
+        if (lower.substr(0, 7) == "return ")
+            body = Trim(body.substr(7));
+        if (Lower(body.substr(0, 5)) == "last.")
+            body = body.substr(5);
         std::vector<Call> calls;
         if (!ParseChain(body, calls)) {
             report("not understood");
@@ -421,7 +464,8 @@ AvsScript ReadAvsScript(std::string_view text) {
                 report(call.written + ": " + problem);
                 continue;
             }
-            if (!filter.empty()) script.filters.push_back(filter);
+            if (!filter.empty())
+                script.filters.push_back(filter);
         }
     }
     if (script.sourceLine == 0 && script.problems.empty())
@@ -429,20 +473,20 @@ AvsScript ReadAvsScript(std::string_view text) {
     return script;
 }
 
-std::vector<std::string> Avs2yuvArguments(const AvsScript& script,
-                                          const std::string& scriptFolder,
+std::vector<std::string> Avs2yuvArguments(const AvsScript& script, const std::string& scriptFolder,
                                           const std::string& output) {
     std::string source = script.sourcePath;
     if (!source.empty() && source[0] != '/' && !scriptFolder.empty())
         source = scriptFolder + (scriptFolder.back() == '/' ? "" : "/") + source;
     std::string chain;
-    for (const std::string& f : script.filters) chain += (chain.empty() ? "" : ",") + f;
+    for (const std::string& f : script.filters)
+        chain += (chain.empty() ? "" : ",") + f;
     chain += std::string(chain.empty() ? "" : ",") + "format=yuv420p";
-    std::vector<std::string> args = {"-hide_banner", "-nostdin", "-loglevel", "error",
-                                     "-i",           source,     "-map",      "0:v:0",
-                                     "-an",          "-sn",      "-dn",       "-vf",
-                                     chain,          "-f",       "yuv4mpegpipe"};
-    if (output != "-") args.push_back("-y");
+    std::vector<std::string> args = {
+        "-hide_banner", "-nostdin", "-loglevel", "error", "-i",  source, "-map",        "0:v:0",
+        "-an",          "-sn",      "-dn",       "-vf",   chain, "-f",   "yuv4mpegpipe"};
+    if (output != "-")
+        args.push_back("-y");
     args.push_back(output);
     return args;
 }

@@ -9,10 +9,10 @@
 namespace mk::toolkit {
 
 struct AvsScript {
-    std::string sourcePath;            // as written between the double quotes
-    int sourceLine = 0;                // 1-based; 0 when the script names no source
-    std::vector<std::string> filters;  // ffmpeg video filters, in script order
-    std::vector<std::string> problems; // "line 4: ..." for every line that was not understood
+    std::string sourcePath;             // as written between the double quotes
+    int sourceLine = 0;                 // 1-based; 0 when the script names no source
+    std::vector<std::string> filters;   // ffmpeg video filters, in script order
+    std::vector<std::string> problems;  // "line 4: ..." for every line that was not understood
 };
 
 AvsScript ReadAvsScript(std::string_view text);

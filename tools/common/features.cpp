@@ -19,7 +19,8 @@ bool HelpListsOption(std::string_view helpText, std::string_view name) {
         const size_t after = pos + needle.size();
         const bool wordEnd = after == helpText.size() || helpText[after] == ' ' ||
                              helpText[after] == '\n' || helpText[after] == '[';
-        if (lineStart && wordEnd) return true;
+        if (lineStart && wordEnd)
+            return true;
         pos = after;
     }
     return false;
@@ -34,10 +35,11 @@ FfmpegFeatures FeaturesFromHelp(std::string_view helpText) {
 std::string FeaturesKey(const std::string& ffmpegPath) {
     struct stat st;
     char real[4096];
-    if (stat(ffmpegPath.c_str(), &st) != 0 || !realpath(ffmpegPath.c_str(), real)) return {};
+    if (stat(ffmpegPath.c_str(), &st) != 0 || !realpath(ffmpegPath.c_str(), real))
+        return {};
     std::ostringstream key;
-    key << real << ' ' << st.st_size << ' ' << st.st_mtim.tv_sec << '.' << st.st_mtim.tv_nsec
-        << ' ' << st.st_ino;
+    key << real << ' ' << st.st_size << ' ' << st.st_mtim.tv_sec << '.' << st.st_mtim.tv_nsec << ' '
+        << st.st_ino;
     return key.str();
 }
 
@@ -46,7 +48,8 @@ bool ParseFeaturesCache(std::string_view cacheText, const std::string& key, Ffmp
     if (key.empty() || eol == std::string_view::npos || cacheText.substr(0, eol) != key)
         return false;
     std::string_view rest = cacheText.substr(eol + 1);
-    if (rest.substr(0, 6) != "async ") return false;
+    if (rest.substr(0, 6) != "async ")
+        return false;
     out.hasAsync = rest.substr(6, 1) == "1";
     return true;
 }
@@ -68,12 +71,14 @@ FfmpegFeatures QueryFeatures(const std::string& ffmpegPath) {
         std::ifstream in(file);
         std::stringstream text;
         text << in.rdbuf();
-        if (ParseFeaturesCache(text.str(), key, features)) return features;
+        if (ParseFeaturesCache(text.str(), key, features))
+            return features;
     }
-    const CapturedRun run = RunAndCapture(ffmpegPath, {"-hide_banner", "-h", "long"},
-                                          Capture::Stdout);
+    const CapturedRun run =
+        RunAndCapture(ffmpegPath, {"-hide_banner", "-h", "long"}, Capture::Stdout);
     // An ffmpeg that cannot answer is left to judge the options itself.
-    if (!run.started || run.output.empty()) return features;
+    if (!run.started || run.output.empty())
+        return features;
     features = FeaturesFromHelp(run.output);
     if (!folder.empty() && !key.empty()) {
         // Written aside and renamed, so a reader never sees half a file. Failure only costs
@@ -86,7 +91,8 @@ FfmpegFeatures QueryFeatures(const std::string& ffmpegPath) {
             std::ofstream out(temp);
             out << FormatFeaturesCache(key, features);
         }
-        if (std::rename(temp.c_str(), file.c_str()) != 0) std::remove(temp.c_str());
+        if (std::rename(temp.c_str(), file.c_str()) != 0)
+            std::remove(temp.c_str());
     }
     return features;
 }

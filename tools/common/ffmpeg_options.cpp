@@ -9,6 +9,7 @@ namespace {
 
 // Options of ffmpeg 0.5 to 7.x that take no value. Anything not listed takes one, which is also
 // true of every codec, format and filter AVOption given on the command line.
+// clang-format off
 constexpr std::string_view kStandalone[] = {
     // help and information
     "L", "h", "?", "help", "-help", "version", "buildconf", "formats", "muxers", "demuxers",
@@ -25,6 +26,7 @@ constexpr std::string_view kStandalone[] = {
     // gone from today's ffmpeg; dropped here
     "hq", "sameq", "same_quant",
 };
+// clang-format on
 
 constexpr std::string_view kCodecBases[] = {"acodec", "vcodec", "scodec", "c", "codec"};
 
@@ -42,15 +44,18 @@ void ArgItem::AppendTo(std::vector<std::string>& out) const {
         return;
     }
     out.push_back("-" + option);
-    if (hasValue) out.push_back(value);
+    if (hasValue)
+        out.push_back(value);
 }
 
 bool IsStandaloneOption(std::string_view name) {
     name = name.substr(0, name.find(':'));
     auto listed = [](std::string_view n) {
-        return std::find(std::begin(kStandalone), std::end(kStandalone), n) != std::end(kStandalone);
+        return std::find(std::begin(kStandalone), std::end(kStandalone), n) !=
+               std::end(kStandalone);
     };
-    if (listed(name)) return true;
+    if (listed(name))
+        return true;
     // Boolean options can be switched off with a "no" prefix: -nostdin, -noautorotate.
     return name.size() > 2 && name.substr(0, 2) == "no" && listed(name.substr(2));
 }

@@ -29,11 +29,13 @@ bool SameFile(const struct stat& a, const std::string& other) {
 bool Usable(const std::string& path, const std::string& self, std::string* why) {
     struct stat st;
     if (!IsExecutableFile(path, st)) {
-        if (why) *why = path + " is not an executable file";
+        if (why)
+            *why = path + " is not an executable file";
         return false;
     }
     if ((!self.empty() && SameFile(st, self)) || IsOwnTool(path)) {
-        if (why) *why = path + " is Morvakelin's own stand-in, not the real ffmpeg";
+        if (why)
+            *why = path + " is Morvakelin's own stand-in, not the real ffmpeg";
         return false;
     }
     return true;
@@ -49,7 +51,8 @@ std::string_view OwnToolMarker() {
 
 bool IsOwnTool(const std::string& path) {
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
+    if (fd < 0)
+        return false;
     struct stat st;
     bool found = false;
     if (fstat(fd, &st) == 0 && st.st_size > 0) {
@@ -83,18 +86,22 @@ FfmpegLocation FindRealFfmpeg(const char* envValue, const char* pathValue,
     while (true) {
         const size_t colon = dirs.find(':');
         std::string dir(dirs.substr(0, colon));
-        if (dir.empty()) dir = ".";  // an empty PATH entry is the current folder
+        if (dir.empty())
+            dir = ".";  // an empty PATH entry is the current folder
         const std::string candidate = dir + "/ffmpeg";
         if (pathValue && *pathValue && Usable(candidate, self, nullptr)) {
             found.path = candidate;
             return found;
         }
-        if (colon == std::string_view::npos) break;
+        if (colon == std::string_view::npos)
+            break;
         dirs.remove_prefix(colon + 1);
     }
-    found.error = "no ffmpeg found: set MORVAKELIN_FFMPEG to the installed ffmpeg, or put it on "
-                  "PATH";
-    if (!envProblem.empty()) found.error += " (MORVAKELIN_FFMPEG: " + envProblem + ")";
+    found.error =
+        "no ffmpeg found: set MORVAKELIN_FFMPEG to the installed ffmpeg, or put it on "
+        "PATH";
+    if (!envProblem.empty())
+        found.error += " (MORVAKELIN_FFMPEG: " + envProblem + ")";
     return found;
 }
 

@@ -11,15 +11,16 @@ namespace mk::toolkit {
 namespace {
 
 bool ParseInt(std::string_view text, int& out) {
-    if (text.empty()) return false;
+    if (text.empty())
+        return false;
     const char* end = text.data() + text.size();
     auto [ptr, ec] = std::from_chars(text.data(), end, out);
     return ec == std::errc() && ptr == end;
 }
 
 bool IsDigits(std::string_view text) {
-    return !text.empty() && std::all_of(text.begin(), text.end(),
-                                        [](char c) { return c >= '0' && c <= '9'; });
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // "0.1:0.0" or "0.1" -> "0:1"; the part after ':' was the stream to sync with, which today's
@@ -34,10 +35,39 @@ std::optional<std::string> ModernMap(std::string_view map) {
             return std::nullopt;
     }
     const size_t dot = stream.find('.');
-    if (dot == std::string_view::npos) return std::nullopt;
+    if (dot == std::string_view::npos)
+        return std::nullopt;
     std::string_view file = stream.substr(0, dot), index = stream.substr(dot + 1);
-    if (!IsDigits(file) || !IsDigits(index)) return std::nullopt;
+    if (!IsDigits(file) || !IsDigits(index))
+        return std::nullopt;
     return std::string(file) + ":" + std::string(index);
+}
+
+// Before an input a codec option picks the decoder. On the AviSynth route the word is the codec
+// name from the probe report, which today's ffmpeg names differently from its decoder for a few
+// codecs ("dts" is decoded by "dca").
+std::string DecoderFor(const std::string& codec) {
+    static constexpr std::pair<std::string_view, std::string_view> kDecoders[] = {
+        {"dts", "dca"},
+        {"amr_nb", "amrnb"},
+        {"amr_wb", "amrwb"},
+        {"ra_144", "real_144"},
+        {"ra_288", "real_288"},
+        {"mp4als", "als"},
+        {"musepack7", "mpc7"},
+        {"musepack8", "mpc8"},
+        {"adpcm_g722", "g722"},
+        {"adpcm_g726", "g726"},
+        {"adpcm_g726le", "g726le"},
+        {"atrac3p", "atrac3plus"},
+        {"atrac3pal", "atrac3plusal"},
+        {"smackaudio", "smackaud"},
+        {"westwood_snd1", "ws_snd1"},
+    };
+    for (auto [name, decoder] : kDecoders)
+        if (codec == name)
+            return std::string(decoder);
+    return codec;
 }
 
 enum Side { kTop, kBottom, kLeft, kRight };
@@ -53,7 +83,8 @@ bool GeometryOption(std::string_view name, bool& crop, Side& side) {
     static constexpr std::pair<std::string_view, Side> kSides[] = {
         {"top", kTop}, {"bottom", kBottom}, {"left", kLeft}, {"right", kRight}};
     for (std::string_view prefix : {"crop", "pad"}) {
-        if (name.substr(0, prefix.size()) != prefix) continue;
+        if (name.substr(0, prefix.size()) != prefix)
+            continue;
         for (auto [word, s] : kSides) {
             if (name.substr(prefix.size()) == word) {
                 crop = prefix == "crop";
@@ -81,19 +112,20 @@ bool SetsAudioCodec(const ArgItem& item) {
 
 std::optional<std::pair<int, int>> ParseFrameSize(std::string_view text) {
     static constexpr std::pair<std::string_view, std::pair<int, int>> kNames[] = {
-        {"ntsc", {720, 480}},     {"pal", {720, 576}},      {"qntsc", {352, 240}},
-        {"qpal", {352, 288}},     {"sntsc", {640, 480}},    {"spal", {768, 576}},
-        {"film", {352, 240}},     {"ntsc-film", {352, 240}}, {"sqcif", {128, 96}},
-        {"qcif", {176, 144}},     {"cif", {352, 288}},      {"4cif", {704, 576}},
-        {"16cif", {1408, 1152}},  {"qqvga", {160, 120}},    {"qvga", {320, 240}},
-        {"vga", {640, 480}},      {"svga", {800, 600}},     {"xga", {1024, 768}},
-        {"uxga", {1600, 1200}},   {"qxga", {2048, 1536}},   {"sxga", {1280, 1024}},
-        {"wvga", {852, 480}},     {"hd480", {852, 480}},    {"hd720", {1280, 720}},
-        {"hd1080", {1920, 1080}}, {"2k", {2048, 1080}},     {"4k", {4096, 2160}},
+        {"ntsc", {720, 480}},      {"pal", {720, 576}},       {"qntsc", {352, 240}},
+        {"qpal", {352, 288}},      {"sntsc", {640, 480}},     {"spal", {768, 576}},
+        {"film", {352, 240}},      {"ntsc-film", {352, 240}}, {"sqcif", {128, 96}},
+        {"qcif", {176, 144}},      {"cif", {352, 288}},       {"4cif", {704, 576}},
+        {"16cif", {1408, 1152}},   {"qqvga", {160, 120}},     {"qvga", {320, 240}},
+        {"vga", {640, 480}},       {"svga", {800, 600}},      {"xga", {1024, 768}},
+        {"uxga", {1600, 1200}},    {"qxga", {2048, 1536}},    {"sxga", {1280, 1024}},
+        {"wvga", {852, 480}},      {"hd480", {852, 480}},     {"hd720", {1280, 720}},
+        {"hd1080", {1920, 1080}},  {"2k", {2048, 1080}},      {"4k", {4096, 2160}},
         {"uhd2160", {3840, 2160}},
     };
     for (auto [name, size] : kNames)
-        if (text == name) return size;
+        if (text == name)
+            return size;
     const size_t x = text.find('x');
     int w = 0, h = 0;
     if (x == std::string_view::npos || !ParseInt(text.substr(0, x), w) ||
@@ -104,19 +136,25 @@ std::optional<std::pair<int, int>> ParseFrameSize(std::string_view text) {
 
 std::optional<std::pair<int, int>> TargetFrameSize(std::string_view target) {
     const size_t dash = target.find('-');
-    if (dash == std::string_view::npos) return std::nullopt;
+    if (dash == std::string_view::npos)
+        return std::nullopt;
     std::string_view norm = target.substr(0, dash), kind = target.substr(dash + 1);
-    if (norm != "pal" && norm != "ntsc" && norm != "film") return std::nullopt;
+    if (norm != "pal" && norm != "ntsc" && norm != "film")
+        return std::nullopt;
     const bool pal = norm == "pal";
-    if (kind == "vcd") return std::make_pair(352, pal ? 288 : 240);
-    if (kind == "svcd") return std::make_pair(480, pal ? 576 : 480);
-    if (kind == "dvd" || kind == "dv" || kind == "dv50") return std::make_pair(720, pal ? 576 : 480);
+    if (kind == "vcd")
+        return std::make_pair(352, pal ? 288 : 240);
+    if (kind == "svcd")
+        return std::make_pair(480, pal ? 576 : 480);
+    if (kind == "dvd" || kind == "dv" || kind == "dv50")
+        return std::make_pair(720, pal ? 576 : 480);
     return std::nullopt;
 }
 
 bool NeedsFeatures(const std::vector<std::string>& args) {
     for (const ArgItem& item : SplitArguments(args))
-        if (item.option == "async") return true;
+        if (item.option == "async")
+            return true;
     return false;
 }
 
@@ -128,8 +166,10 @@ Translation TranslateFfmpegArguments(const std::vector<std::string>& args,
     int output = -1;
     int inputs = 0;
     for (size_t i = 0; i < items.size(); ++i) {
-        if (items[i].option == "i") ++inputs;
-        if (items[i].IsFile()) output = static_cast<int>(i);
+        if (items[i].option == "i")
+            ++inputs;
+        if (items[i].IsFile())
+            output = static_cast<int>(i);
     }
     if (inputs == 0) {
         t.args = args;
@@ -147,7 +187,8 @@ Translation TranslateFfmpegArguments(const std::vector<std::string>& args,
     // The output's own options run from after the last input or earlier output file.
     int sectionStart = 0;
     for (int i = 0; i < static_cast<int>(items.size()); ++i)
-        if (i != output && (items[i].option == "i" || items[i].IsFile())) sectionStart = i + 1;
+        if (i != output && (items[i].option == "i" || items[i].IsFile()))
+            sectionStart = i + 1;
     const int sectionEnd = output >= 0 ? output : static_cast<int>(items.size());
     auto inSection = [&](int i) { return i >= sectionStart && i < sectionEnd; };
 
@@ -166,9 +207,12 @@ Translation TranslateFfmpegArguments(const std::vector<std::string>& args,
     bool nextInputIsY4m = false;
     for (int i = 0; i < static_cast<int>(items.size()); ++i) {
         const ArgItem& item = items[i];
-        if (item.option == "map") hasMap = true;
-        if (item.option == "async" && item.hasValue) async = item.value;
-        if (item.option == "f" && i < sectionStart) nextInputIsY4m = item.value == "yuv4mpegpipe";
+        if (item.option == "map")
+            hasMap = true;
+        if (item.option == "async" && item.hasValue)
+            async = item.value;
+        if (item.option == "f" && i < sectionStart)
+            nextInputIsY4m = item.value == "yuv4mpegpipe";
         if (item.option == "i") {
             if (nextInputIsY4m && y4mInput < 0)
                 y4mInput = inputIndex;
@@ -177,7 +221,8 @@ Translation TranslateFfmpegArguments(const std::vector<std::string>& args,
             nextInputIsY4m = false;
             ++inputIndex;
         }
-        if (!inSection(i)) continue;
+        if (!inSection(i))
+            continue;
         bool isCrop = false;
         Side side = kTop;
         if (GeometryOption(item.option, isCrop, side)) {
@@ -238,17 +283,19 @@ Translation TranslateFfmpegArguments(const std::vector<std::string>& args,
             add("crop=iw-" + std::to_string(c[kLeft] + c[kRight]) + ":ih-" +
                 std::to_string(c[kTop] + c[kBottom]) + ":" + std::to_string(c[kLeft]) + ":" +
                 std::to_string(c[kTop]));
-        if (userVf) add(*userVf);
-        if (picture) add("scale=" + std::to_string(pw) + ":" + std::to_string(ph));
+        if (userVf)
+            add(*userVf);
+        if (picture)
+            add("scale=" + std::to_string(pw) + ":" + std::to_string(ph));
         if (pad.Any()) {
             const std::string h = std::to_string(p[kLeft] + p[kRight]);
             const std::string v = std::to_string(p[kTop] + p[kBottom]);
-            std::string filter =
-                picture ? "pad=" + std::to_string(pw + p[kLeft] + p[kRight]) + ":" +
-                              std::to_string(ph + p[kTop] + p[kBottom])
-                        : "pad=iw+" + h + ":ih+" + v;
+            std::string filter = picture ? "pad=" + std::to_string(pw + p[kLeft] + p[kRight]) +
+                                               ":" + std::to_string(ph + p[kTop] + p[kBottom])
+                                         : "pad=iw+" + h + ":ih+" + v;
             filter += ":" + std::to_string(p[kLeft]) + ":" + std::to_string(p[kTop]);
-            if (!padColor.empty()) filter += ":color=0x" + padColor;
+            if (!padColor.empty())
+                filter += ":color=0x" + padColor;
             add(filter);
         }
         // A -target would otherwise scale the padded frame back to its own size.
@@ -272,7 +319,8 @@ Translation TranslateFfmpegArguments(const std::vector<std::string>& args,
     // takes the largest picture, which may be the unedited source's.
     std::vector<std::string> maps;
     if (t.mode == RunMode::Encode && !hasMap && inputs >= 2 && y4mInput >= 0) {
-        if (!videoOff) maps.push_back(std::to_string(y4mInput) + ":v:0");
+        if (!videoOff)
+            maps.push_back(std::to_string(y4mInput) + ":v:0");
         if (!audioOff && firstOtherInput >= 0)
             maps.push_back(std::to_string(firstOtherInput) + ":a:0?");
     }
@@ -282,17 +330,20 @@ Translation TranslateFfmpegArguments(const std::vector<std::string>& args,
     auto closeSection = [&] {
         if (geometry) {
             t.args.insert(t.args.end(), {"-vf", chain});
-            if (!finalSize.empty()) t.args.insert(t.args.end(), {"-s", finalSize});
+            if (!finalSize.empty())
+                t.args.insert(t.args.end(), {"-s", finalSize});
         }
         if (asyncFilter) {
             std::string filter = "aresample=async=" + *async + ":first_pts=0";
             t.args.insert(t.args.end(), {"-af", userAf ? *userAf + "," + filter : filter});
         }
-        for (const std::string& map : maps) t.args.insert(t.args.end(), {"-map", map});
+        for (const std::string& map : maps)
+            t.args.insert(t.args.end(), {"-map", map});
     };
     for (int i = 0; i < static_cast<int>(items.size()); ++i) {
         ArgItem item = items[i];
-        if (i == sectionEnd) closeSection();
+        if (i == sectionEnd)
+            closeSection();
         const std::string_view base = item.Base();
         if (base == "hq" || base == "sameq" || base == "same_quant") {
             t.notes.push_back("-" + item.option +
@@ -304,22 +355,32 @@ Translation TranslateFfmpegArguments(const std::vector<std::string>& args,
             t.notes.push_back("-" + item.option + " without a codec name dropped");
             continue;
         }
-        if (item.option == "async" && !features.hasAsync) continue;
+        if (item.option == "async" && !features.hasAsync)
+            continue;
         if (inSection(i)) {
             bool isCrop = false;
             Side side = kTop;
-            if (GeometryOption(item.option, isCrop, side) || item.option == "padcolor") continue;
-            if (geometry && IsVideoFilterOption(item)) continue;
-            if (geometry && picture && item.option == "s") continue;
-            if (asyncFilter && IsAudioFilterOption(item)) continue;
+            if (GeometryOption(item.option, isCrop, side) || item.option == "padcolor")
+                continue;
+            if (geometry && IsVideoFilterOption(item))
+                continue;
+            if (geometry && picture && item.option == "s")
+                continue;
+            if (asyncFilter && IsAudioFilterOption(item))
+                continue;
         }
-        if (IsCodecOption(item.option) && item.value == "libfaac") item.value = "aac";
+        if (IsCodecOption(item.option) && i < sectionStart)
+            item.value = DecoderFor(item.value);
+        if (IsCodecOption(item.option) && item.value == "libfaac")
+            item.value = "aac";
         if (item.option == "map") {
-            if (auto modern = ModernMap(item.value)) item.value = *modern;
+            if (auto modern = ModernMap(item.value))
+                item.value = *modern;
         }
         item.AppendTo(t.args);
     }
-    if (sectionEnd == static_cast<int>(items.size())) closeSection();
+    if (sectionEnd == static_cast<int>(items.size()))
+        closeSection();
     return t;
 }
 

@@ -21,7 +21,8 @@ void WriteAll(int fd, const std::string& text) {
     size_t done = 0;
     while (done < text.size()) {
         const ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n <= 0) return;
+        if (n <= 0)
+            return;
         done += static_cast<size_t>(n);
     }
 }
@@ -38,14 +39,15 @@ int main(int argc, char** argv) {
         return 127;
     }
 
-    const FfmpegFeatures features = NeedsFeatures(args) ? QueryFeatures(ffmpeg.path)
-                                                        : FfmpegFeatures{};
+    const FfmpegFeatures features =
+        NeedsFeatures(args) ? QueryFeatures(ffmpeg.path) : FfmpegFeatures{};
     Translation t = TranslateFfmpegArguments(args, features);
     if (!t.error.empty()) {
         std::fprintf(stderr, "%s: %s\n", kName, t.error.c_str());
         return 1;
     }
-    for (const std::string& note : t.notes) std::fprintf(stderr, "%s: %s\n", kName, note.c_str());
+    for (const std::string& note : t.notes)
+        std::fprintf(stderr, "%s: %s\n", kName, note.c_str());
     std::fflush(stderr);
 
     if (t.mode == RunMode::Probe) {

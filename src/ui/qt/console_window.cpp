@@ -320,11 +320,11 @@ void ConsoleWindow::reject() {
         return;
     }
     if (m_running) {
-        const bool stop = m_confirmStop ? m_confirmStop()
-                                        : QMessageBox::question(
-                                              this, tr("Morvakelin console"),
-                                              tr("The command is still running. Stop it?")) ==
-                                              QMessageBox::Yes;
+        const bool stop =
+            m_confirmStop ? m_confirmStop()
+                          : QMessageBox::question(this, tr("Morvakelin console"),
+                                                  tr("The command is still running. Stop it?")) ==
+                                QMessageBox::Yes;
         if (stop) {
             m_closeWhenOver = true;
             Stop();
@@ -334,8 +334,12 @@ void ConsoleWindow::reject() {
     QDialog::reject();
 }
 
-QString ConsoleWindow::OutputText() const { return m_output->toPlainText(); }
+QString ConsoleWindow::OutputText() const {
+    return m_output->toPlainText();
+}
 
-QString ConsoleWindow::StatusText() const { return m_status->text(); }
+QString ConsoleWindow::StatusText() const {
+    return m_status->text();
+}
 
 }  // namespace mk

@@ -62,6 +62,8 @@ bool HelpViewer::Show(const std::string& path, int context, QWidget* parent) {
     return viewer->Open(QString::fromStdString(path), context);
 }
 
-HelpViewer* HelpViewer::Instance() { return TheViewer(); }
+HelpViewer* HelpViewer::Instance() {
+    return TheViewer();
+}
 
 }  // namespace mk

@@ -94,8 +94,8 @@ bool TextEditorWindow::EditWithVisual(const std::string& path, QWidget* parent) 
         parent->setEnabled(true);
     }
     // 127: the shell did not find the editor; fall back to ours.
-    return process.exitStatus() == QProcess::NormalExit && process.error() != QProcess::FailedToStart &&
-           process.exitCode() != 127;
+    return process.exitStatus() == QProcess::NormalExit &&
+           process.error() != QProcess::FailedToStart && process.exitCode() != 127;
 }
 
 bool TextEditorWindow::Load() {
@@ -156,7 +156,9 @@ bool TextEditorWindow::Save() {
     return true;
 }
 
-bool TextEditorWindow::IsModified() const { return m_editor->document()->isModified(); }
+bool TextEditorWindow::IsModified() const {
+    return m_editor->document()->isModified();
+}
 
 void TextEditorWindow::reject() {
     if (IsModified()) {

@@ -1,0 +1,293 @@
+#include "cli/cli_app.h"
+
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstdio>
+#include <deque>
+#include <filesystem>
+#include <optional>
+
+#include "cli/cli_options.h"
+#include "cli/cli_process.h"
+#include "cli/cli_session.h"
+#include "command/arguments.h"
+#include "command/executable_part.h"
+#include "jobs/avs_script.h"
+#include "jobs/batch_file.h"
+#include "jobs/console_text.h"
+#include "jobs/encode_command.h"
+#include "jobs/progress.h"
+#include "probe/report_parser.h"
+#include "rules/file_checks.h"
+
+namespace mk::cli {
+
+namespace {
+
+constexpr const char* kName = "morvakelin-cli";
+constexpr std::size_t kTailLines = 12;  // of ffmpeg's output, shown when an encode fails
+
+int BadOptions(CliIo& io, const std::string& why) {
+    io.err << kName << ": " << why << "\n" << Usage();
+    return kExitBadOptions;
+}
+
+// Size and modification time, to tell whether a run touched a file that was there before.
+struct FileStamp {
+    off_t size;
+    struct timespec mtime;
+};
+
+std::optional<FileStamp> StampOf(const std::string& path) {
+    struct stat st {};
+    if (path.empty() || stat(path.c_str(), &st) != 0) {
+        return std::nullopt;
+    }
+    return FileStamp{st.st_size, st.st_mtim};
+}
+
+bool SameStamp(const FileStamp& a, const FileStamp& b) {
+    return a.size == b.size && a.mtime.tv_sec == b.mtime.tv_sec &&
+           a.mtime.tv_nsec == b.mtime.tv_nsec;
+}
+
+// Progress on stderr: one line rewritten with \r on a terminal, plain lines otherwise (one per
+// percent, so a log stays short).
+class ProgressView {
+public:
+    ProgressView(CliIo& io) : m_io(io), m_start(std::chrono::steady_clock::now()) {}
+
+    void Feed(std::string_view chunk) { m_parser.Feed(chunk); }
+
+    void Show() {
+        const auto percent = m_parser.Percent();
+        if (!percent) {
+            if (!m_saidUnknown && m_parser.Position()) {
+                Write("encoding (no duration known)");
+                m_saidUnknown = true;
+            }
+            return;
+        }
+        const double elapsed =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
+        const auto left = m_parser.SecondsLeft(elapsed);
+        std::string text = "encoding " + std::to_string(*percent) + "%";
+        if (left) {
+            text += ", time left " + FormatClock(*left);
+        }
+        if (m_io.errIsTerminal ? text == m_last : *percent == m_lastPercent) {
+            return;
+        }
+        m_lastPercent = *percent;
+        Write(text);
+    }
+
+    // Ends the updating line on a terminal.
+    void Finish() {
+        if (m_io.errIsTerminal && !m_last.empty()) {
+            m_io.err << "\n";
+            m_last.clear();
+        }
+        m_io.err.flush();
+    }
+
+private:
+    void Write(const std::string& text) {
+        if (m_io.errIsTerminal) {
+            std::string padded = text;
+            if (padded.size() < m_last.size()) {
+                padded.append(m_last.size() - padded.size(), ' ');
+            }
+            m_io.err << "\r" << padded << std::flush;
+        } else {
+            m_io.err << text << "\n" << std::flush;
+        }
+        m_last = text;
+    }
+
+    CliIo& m_io;
+    ProgressParser m_parser;
+    std::chrono::steady_clock::time_point m_start;
+    std::string m_last;
+    int m_lastPercent = -1;
+    bool m_saidUnknown = false;
+};
+
+// The last lines of ffmpeg's output, for the message of a failed encode.
+class OutputTail {
+public:
+    void Feed(std::string_view chunk) {
+        m_text.Feed(chunk);
+        Keep();
+    }
+    std::deque<std::string> Lines() {
+        m_text.Finish();
+        Keep();
+        return m_lines;
+    }
+
+private:
+    void Keep() {
+        for (std::string& line : m_text.TakeFinishedLines()) {
+            m_lines.push_back(std::move(line));
+            if (m_lines.size() > kTailLines) {
+                m_lines.pop_front();
+            }
+        }
+    }
+    ConsoleText m_text{256};
+    std::deque<std::string> m_lines;
+};
+
+// Encode: the AviSynth checks, then the command Encode runs, with progress; judged by the output.
+int Encode(EncoderFields& f, const ShellDialect& d, const std::string& folder,
+           const CliOptions& o, CliIo& io) {
+    const std::string codec = GetSourceAudioCodec(folder + d.ProbeReport());
+    if (f.m_bUseAviSynth == 1) {
+        const std::string script = folder + "TV.avs";
+        const auto text = ReadFilePrefix(script, kScriptSearchBytes);
+        if (!text) {
+            io.err << kName << ": File not found: TV.avs is not in ffmpeg's program folder.\n";
+            return kExitFailed;
+        }
+        if (!ScriptNamesSource(*text, f.m_strSourceFile)) {
+            io.err << kName
+                   << ": Edit file: Change the source filename in TV.avs, line: "
+                      "XXXsource(...).\n"
+                   << kName << ": the script is " << script << "\n";
+            return kExitFailed;
+        }
+    }
+    const std::string program = ExecutablePart(d, folder, f, codec, true);
+    f.m_strArguments = BuildArguments(f, d) + d.ConsoleClose();
+    const std::string line = EncodeConsoleLine(d, program, f.m_strArguments);
+
+    const std::string& output = f.m_strOutputFile;
+    const std::optional<FileStamp> before = StampOf(output);
+    if (o.verbose) {
+        io.err << line << "\n" << std::flush;
+    }
+
+    ProgressView progress(io);
+    OutputTail tail;
+    GroupRunOptions run;
+    run.keepStdout = o.verbose;
+    run.onStderr = [&](std::string_view chunk) {
+        progress.Feed(chunk);
+        tail.Feed(chunk);
+        if (o.verbose) {
+            io.err.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+            io.err.flush();
+        }
+    };
+    if (!o.verbose) {
+        run.onTick = [&] { progress.Show(); };
+    }
+    const GroupRun result = RunInGroup(line, run);
+    progress.Finish();
+
+    const auto length = FileLength(output);
+    const bool done = result.started && result.stopSignal == 0 && result.exitStatus == 0 &&
+                      length && *length > 0;
+    if (done) {
+        io.err << "done: " << output << " (" << *length << " bytes)\n";
+        return kExitOk;
+    }
+
+    if (!result.started) {
+        io.err << kName << ": could not start /bin/sh\n";
+    } else if (result.stopSignal != 0) {
+        io.err << kName << ": stopped; ffmpeg was interrupted\n";
+    } else if (result.exitStatus != 0) {
+        if (!o.verbose) {
+            for (const std::string& l : tail.Lines()) {
+                io.err << "  " << l << "\n";
+            }
+        }
+        io.err << kName << ": the encode failed (exit status " << result.exitStatus << ")\n";
+    } else {
+        io.err << kName << ": " << (length ? "the output file is empty: " : "no output file: ")
+               << output << "\n";
+    }
+    // A file this run created is incomplete: it goes. A file that was there before is the
+    // user's; it stays, with a word when the run changed it.
+    if (!before && length) {
+        std::error_code ec;
+        if (std::filesystem::remove(output, ec)) {
+            io.err << kName << ": removed the incomplete output " << output << "\n";
+        }
+    } else if (before && length) {
+        const auto after = StampOf(output);
+        if (after && !SameStamp(*before, *after)) {
+            io.err << kName << ": " << output
+                   << " was there before this run and has been overwritten; it is incomplete\n";
+        }
+    }
+    return result.stopSignal != 0 ? 128 + result.stopSignal : kExitFailed;
+}
+
+}  // namespace
+
+std::string OwnProgramFolder() {
+    std::error_code ec;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec) {
+        return "./";
+    }
+    return self.parent_path().string() + "/";
+}
+
+int RunCli(std::span<const std::string> args, const std::string& programFolder, CliIo io) {
+    const ParseResult parsed = ParseCli(args);
+    if (!parsed.options) {
+        return BadOptions(io, parsed.error);
+    }
+    const CliOptions& o = *parsed.options;
+    if (o.help) {
+        io.out << Usage();
+        return kExitOk;
+    }
+    if (o.version) {
+        io.out << VersionLine() << "\n";
+        return kExitOk;
+    }
+    // The form's open dialog takes only existing files.
+    if (!FileExists(o.source) || std::filesystem::is_directory(o.source)) {
+        return BadOptions(io, "source file not found: " + o.source);
+    }
+
+    // Full paths, as the form's file dialogs give them: the batch file runs them from elsewhere.
+    CliOptions full = o;
+    full.source = std::filesystem::absolute(o.source).lexically_normal().string();
+    full.output = std::filesystem::absolute(o.output).lexically_normal().string();
+
+    const ShellDialect d = ShellDialect::Posix();
+    EncoderFields f = FieldsFor(full, d, programFolder, RunShellWaited);
+    if (!FileExists(programFolder + d.ProbeReport())) {
+        io.err << kName << ": warning: no probe report at " << programFolder << d.ProbeReport()
+               << " (is the program folder writable?)\n";
+    }
+
+    if (o.print || o.batchAdd) {
+        const std::string codec = GetSourceAudioCodec(programFolder + d.ProbeReport());
+        const std::string command = GenerateCommand(d, programFolder, f, codec);
+        if (o.print) {
+            io.out << command << "\n" << std::flush;
+        }
+        if (o.batchAdd) {
+            const std::string batch = programFolder + d.BatchFile();
+            const bool written = (FileExists(batch) || WriteBatchHeader(batch, d)) &&
+                                 AppendBatchCommand(batch, d, command);
+            if (!written) {
+                io.err << kName << ": cannot write the batch file " << batch << "\n";
+                return kExitFailed;
+            }
+            io.err << "added to " << batch << "\n";
+        }
+        return kExitOk;
+    }
+    return Encode(f, d, programFolder, full, io);
+}
+
+}  // namespace mk::cli

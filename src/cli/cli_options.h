@@ -1,0 +1,52 @@
+// The options of morvakelin-cli: what the form's controls would hold, given as words on the
+// command line. Parsing only; nothing here touches a file.
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+
+namespace mk::cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;      // the encode failed or was stopped
+inline constexpr int kExitBadOptions = 2;  // unknown option, missing value, missing source...
+
+struct CliOptions {
+    std::string source;
+    std::string output;
+    // Texts typed into the form's boxes; nullopt leaves the box as the form and its presets have it.
+    std::optional<std::string> target, format, aspect;
+    std::optional<std::string> videoBitrate, width, height;
+    std::optional<std::string> audioTarget, audioBitrate, channels;
+    std::optional<std::string> videoStream, audioStream, moreOptions;
+    bool correctRatio = false;
+    bool noVideo = false;
+    bool noAudio = false;
+    bool aviSynth = false;
+    bool noPresets = false;
+    bool print = false;
+    bool batchAdd = false;
+    bool verbose = false;
+    bool help = false;
+    bool version = false;
+};
+
+struct ParseResult {
+    std::optional<CliOptions> options;  // nullopt: `error` says why
+    std::string error;                  // one line, without the program's name
+};
+
+// The arguments after the program's name. "--name value" and "--name=value" are both taken.
+// --help and --version need nothing else; every other run needs --source and --output.
+// Numbers must be digits (width and height may be empty: no size option); words and numbers
+// stand unquoted in the command, so they may not carry characters the shell would act on.
+ParseResult ParseCli(std::span<const std::string> args);
+
+// The usage text, ending in a line end.
+std::string Usage();
+
+// "morvakelin-cli " and the project's version.
+std::string VersionLine();
+
+}  // namespace mk::cli

@@ -1,0 +1,50 @@
+// Replays the seed inputs and every input that once made a fuzz target fail through the same
+// entry functions, so the readers of outside text keep their promises in the plain and the
+// sanitizer build alike.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "fuzz/fuzz_entries.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kFuzzDir = fs::path(MORVAKELIN_TEST_DATA) / ".." / ".." / "fuzz";
+
+std::string ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class FuzzReplay : public ::testing::TestWithParam<mk::fuzz::Target> {};
+
+TEST_P(FuzzReplay, EveryKeptInputKeepsThePromises) {
+    const mk::fuzz::Target target = GetParam();
+    int replayed = 0;
+    for (const char* kind : {"corpus", "regressions"}) {
+        const fs::path folder = kFuzzDir / kind / target.name;
+        if (!fs::is_directory(folder)) {
+            continue;
+        }
+        for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+            if (!entry.is_regular_file()) {
+                continue;
+            }
+            EXPECT_EQ(target.run(ReadAll(entry.path())), "") << entry.path();
+            ++replayed;
+        }
+    }
+    // Seeds are what the fuzzer starts from; a target without any would start from nothing.
+    EXPECT_GT(replayed, 0) << "no inputs for " << target.name << " under " << kFuzzDir;
+}
+
+INSTANTIATE_TEST_SUITE_P(Targets, FuzzReplay, ::testing::ValuesIn(mk::fuzz::kTargets),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
