@@ -45,10 +45,12 @@ void CEncoderDlg::OnOK() {
     const std::string line = mk::EncodeConsoleLine(m_dialect, program, m_strArguments);
 
     m_desktop.MinimizeForm();
-    m_desktop.RunConsole(line, false);
+    const mk::ConsoleResult result = m_desktop.RunConsole(line, false);
     m_desktop.RestoreForm();
 
-    EnableControl(IDC_PREVIEW, FileExists(m_strOutputFile));
+    // What a failed or stopped encode left behind is no output to preview.
+    const bool failed = result.stopped || result.exitStatus != 0;
+    EnableControl(IDC_PREVIEW, FileExists(m_strOutputFile) && !failed);
     UpdateData(true);
 }
 

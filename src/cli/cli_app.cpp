@@ -26,7 +26,8 @@ namespace mk::cli {
 namespace {
 
 constexpr const char* kName = "morvakelin-cli";
-constexpr std::size_t kTailLines = 12;  // of ffmpeg's output, shown when an encode fails
+constexpr std::size_t kTailLines = 8;         // of ffmpeg's output, shown when an encode fails
+constexpr std::size_t kTailLineLength = 200;  // its build configuration alone is 2000 characters
 
 int BadOptions(CliIo& io, const std::string& why) {
     io.err << kName << ": " << why << "\n" << Usage();
@@ -130,6 +131,10 @@ public:
 private:
     void Keep() {
         for (std::string& line : m_text.TakeFinishedLines()) {
+            if (line.size() > kTailLineLength) {
+                line.resize(kTailLineLength);
+                line += "...";
+            }
             m_lines.push_back(std::move(line));
             if (m_lines.size() > kTailLines) {
                 m_lines.pop_front();
@@ -185,6 +190,9 @@ int Encode(EncoderFields& f, const ShellDialect& d, const std::string& folder,
         run.onTick = [&] { progress.Show(); };
     }
     const GroupRun result = RunInGroup(line, run);
+    if (!o.verbose) {
+        progress.Show();  // where ffmpeg got to, however quickly it ended
+    }
     progress.Finish();
 
     const auto length = FileLength(output);

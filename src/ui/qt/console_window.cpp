@@ -83,6 +83,17 @@ ConsoleWindow::ConsoleWindow(const std::string& commandLine, const ConsoleOption
     layout->addLayout(progressRow);
     layout->addLayout(buttonRow);
 
+    // Follow the output while the view is at its end; a user who scrolls up reads in peace. The
+    // range also grows later than the text (layout is lazy), so follow that too.
+    QScrollBar* scroll = m_output->verticalScrollBar();
+    connect(scroll, &QScrollBar::valueChanged, this,
+            [this, scroll](int value) { m_follow = value >= scroll->maximum(); });
+    connect(scroll, &QScrollBar::rangeChanged, this, [this, scroll](int, int maximum) {
+        if (m_follow) {
+            scroll->setValue(maximum);
+        }
+    });
+
     connect(m_stopButton, &QPushButton::clicked, this, &ConsoleWindow::Stop);
     connect(m_closeButton, &QPushButton::clicked, this, &ConsoleWindow::reject);
 
@@ -155,9 +166,6 @@ void ConsoleWindow::Flush() {
     }
     {
         m_dirty = false;
-        QScrollBar* scroll = m_output->verticalScrollBar();
-        const bool follow = scroll->value() >= scroll->maximum();
-
         // The last block is the line being written; it is replaced by the lines ended since the
         // last flush (the first of them is its finished form) and the new line being written.
         QString text;
@@ -172,8 +180,8 @@ void ConsoleWindow::Flush() {
         cursor.movePosition(QTextCursor::End);
         cursor.movePosition(QTextCursor::StartOfBlock, QTextCursor::KeepAnchor);
         cursor.insertText(text);
-        if (follow) {
-            scroll->setValue(scroll->maximum());
+        if (m_follow) {
+            m_output->verticalScrollBar()->setValue(m_output->verticalScrollBar()->maximum());
         }
     }
     UpdateProgress();

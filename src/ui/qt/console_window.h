@@ -87,6 +87,7 @@ private:
     QTimer m_killTimer;
     QTimer m_pollTimer;
     bool m_dirty = false;
+    bool m_follow = true;  // keep the view at the end of the output
     bool m_running = false;
     bool m_closeWhenOver = false;
     bool m_killed = false;

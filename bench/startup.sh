@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Start-up to a visible window, Morvakelin against WinFF, side by side in one run under Xvfb,
+# and Morvakelin's resident memory at that moment.
+#   bench/startup.sh [program-folder] [runs]
+# Needs xvfb, xdotool and winff (apt-get install xvfb xdotool winff).
+set -euo pipefail
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+PROGRAM="${1:-$ROOT/build/program}"
+RUNS="${2:-10}"
+
+if [[ -z "${DISPLAY:-}" ]]; then
+    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$PROGRAM" "$RUNS"
+fi
+
+# Prints "milliseconds rss_kb" for one start of the command until a window titled $1 is mapped.
+measure() {
+    local title="$1"
+    shift
+    local t0 t1 pid rss
+    t0=$(date +%s%N)
+    "$@" >/dev/null 2>&1 &
+    pid=$!
+    until xdotool search --onlyvisible --name "^${title}\$" >/dev/null 2>&1; do
+        sleep 0.002
+    done
+    t1=$(date +%s%N)
+    rss=$(awk '/VmRSS/ {print $2}' "/proc/$pid/status")
+    kill "$pid"
+    wait "$pid" 2>/dev/null || true
+    echo "$(((t1 - t0) / 1000000)) $rss"
+}
+
+median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+
+# One warm-up start each, so both find the font cache in memory.
+measure Morvakelin "$PROGRAM/morvakelin" >/dev/null
+measure WinFF winff >/dev/null
+
+m_times=() w_times=() m_rss=()
+for _ in $(seq "$RUNS"); do
+    read -r ms rss < <(measure Morvakelin "$PROGRAM/morvakelin")
+    m_times+=("$ms")
+    m_rss+=("$rss")
+    read -r ms _ < <(measure WinFF winff)
+    w_times+=("$ms")
+done
+
+m=$(printf '%s\n' "${m_times[@]}" | median)
+w=$(printf '%s\n' "${w_times[@]}" | median)
+r=$(printf '%s\n' "${m_rss[@]}" | median)
+echo "start-up to visible window (median of $RUNS): Morvakelin ${m} ms, WinFF ${w} ms"
+echo "Morvakelin resident memory at that moment: $((r / 1024)) MB (goal: within 45 MB)"
+awk -v m="$m" -v w="$w" 'BEGIN { printf "ratio Morvakelin/WinFF: %.2f (goal: at most 1.00)\n", m / w }'

@@ -1,0 +1,206 @@
+// morvakelin-cli as a program: encodes on generated clips checked with ffprobe, exit statuses,
+// what it leaves of the output after a failure or an interrupt, the batch file, the AviSynth
+// checks. Each test runs a copy of the CLI in its own program folder.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "e2e_support.h"
+
+namespace mk::e2e {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Quoted(const std::string& s) {
+    std::string out = "'";
+    for (char c : s) {
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return out + "'";
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class CliRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::copy_file(fs::path(MORVAKELIN_PROGRAM_DIR) / "morvakelin-cli",
+                      m_folder.File("morvakelin-cli"));
+    }
+
+    std::string Cli() const { return m_folder.File("morvakelin-cli"); }
+    std::string Out(const std::string& name = "out.mpg") const { return m_folder.File(name); }
+
+    ShellRun Run(const std::string& source, const std::string& output,
+                 const std::vector<std::string>& options, bool stdoutOnly = false) {
+        std::string line = Quoted(Cli()) + " --source " + Quoted(source) + " --output " +
+                           Quoted(output);
+        for (const std::string& o : options) {
+            line += " " + Quoted(o);
+        }
+        return RunShell(stdoutOnly ? line + " 2>/dev/null" : line);
+    }
+
+    ProgramFolder m_folder;
+};
+
+struct EncodeCase {
+    const char* name;
+    std::vector<std::string> options;
+    const char* videoCodec;
+    const char* width;
+    const char* height;
+    const char* audioCodec;
+    const char* shown;  // on stderr: our progress, or with --verbose ffmpeg's own report
+};
+
+class CliEncode : public CliRun, public ::testing::WithParamInterface<EncodeCase> {};
+
+TEST_P(CliEncode, WritesWhatFfprobeConfirms) {
+    const EncodeCase& c = GetParam();
+    const ShellRun run = Run(ClipPath(Clip::Mpeg4Avi), Out(), c.options);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find(c.shown), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("done: " + Out()), std::string::npos) << run.output;
+    const auto streams = ProbeStreams(Out());
+    const Stream video = FirstOf(streams, "video");
+    const Stream audio = FirstOf(streams, "audio");
+    EXPECT_EQ(video["codec_name"], c.videoCodec);
+    EXPECT_EQ(video["width"], c.width);
+    EXPECT_EQ(video["height"], c.height);
+    EXPECT_EQ(audio["codec_name"], c.audioCodec);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cli, CliEncode,
+    ::testing::Values(EncodeCase{"DvdPal", {}, "mpeg2video", "720", "576", "ac3", "encoding "},
+                      EncodeCase{"Mpeg4Ntsc",
+                                 {"--target", "mpeg4", "--format", "ntsc", "--verbose"},
+                                 "mpeg4", "320", "240", "mp3", "Stream mapping"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CliRun, BadOptionsExitTwoBeforeAnythingRuns) {
+    const std::string clip = ClipPath(Clip::Mpeg4Avi);
+    for (const auto& extra : {std::vector<std::string>{"--bogus"},
+                              std::vector<std::string>{"--width", "wide"},
+                              std::vector<std::string>{"--target"}}) {
+        const ShellRun run = Run(clip, Out(), extra);
+        EXPECT_EQ(run.exitCode, 2) << extra[0] << "\n" << run.output;
+        EXPECT_TRUE(run.output.starts_with("morvakelin-cli: ")) << run.output;
+        EXPECT_NE(run.output.find("Usage: morvakelin-cli"), std::string::npos);
+    }
+    const ShellRun missing = Run(m_folder.File("none.avi"), Out(), {});
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_FALSE(fs::exists(m_folder.File("Conf/test.txt")));  // nothing was probed
+}
+
+TEST_F(CliRun, FailedEncodeExitsOneAndLeavesNoOutputOfItsOwn) {
+    const ShellRun run = Run(ClipPath(Clip::Mpeg4Avi), Out(), {"--more-options", "-bogus 1"});
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_NE(run.output.find("the encode failed"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("bogus"), std::string::npos) << "ffmpeg's reason is not shown";
+    EXPECT_FALSE(fs::exists(Out()));
+}
+
+TEST_F(CliRun, FailedEncodeKeepsTheUsersExistingFile) {
+    std::ofstream(Out()) << "mine";
+    const ShellRun run = Run(ClipPath(Clip::Mpeg4Avi), Out(), {"--more-options", "-bogus 1"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(ReadAll(Out()), "mine");
+}
+
+TEST_F(CliRun, PrintAndBatchAddGiveTheSameCommand) {
+    const std::string clip = ClipPath(Clip::Mpeg4Avi);
+    const std::string batch = m_folder.File("Conf/batch.sh");
+    std::string expected = "# Batch file for Morvakelin \n";
+    for (const char* target : {"vcd", "mpeg4"}) {
+        const ShellRun printed = Run(clip, Out(), {"--target", target, "--print"}, true);
+        ASSERT_EQ(printed.exitCode, 0);
+        ASSERT_TRUE(printed.output.ends_with("\n"));
+        const ShellRun added = Run(clip, Out(), {"--target", target, "--batch-add"});
+        ASSERT_EQ(added.exitCode, 0) << added.output;
+        expected += printed.output.substr(0, printed.output.size() - 1) + " \n";
+    }
+    EXPECT_EQ(ReadAll(batch), expected);
+    EXPECT_FALSE(fs::exists(Out()));  // neither encodes
+}
+
+TEST_F(CliRun, AviSynthRouteChecksTheScriptFirst) {
+    const std::string clip = ClipPath(Clip::Mpeg4Avi);
+    ShellRun run = Run(clip, Out(), {"--avisynth"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.output.find("File not found: TV.avs is not in ffmpeg's program folder."),
+              std::string::npos)
+        << run.output;
+
+    std::ofstream(m_folder.File("TV.avs")) << "AviSource(\"/elsewhere/other.avi\")\n";
+    run = Run(clip, Out(), {"--avisynth"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.output.find("Edit file: Change the source filename in TV.avs, line: "
+                              "XXXsource(...)."),
+              std::string::npos)
+        << run.output;
+    EXPECT_FALSE(fs::exists(Out()));
+
+    std::ofstream(m_folder.File("TV.avs")) << "AviSource(\"" << clip << "\")\nTrim(0, 9)\n";
+    run = Run(clip, Out(), {"--avisynth", "--target", "mpeg4"});
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(FirstOf(ProbeStreams(Out()), "video")["codec_name"], "mpeg4");
+}
+
+// Stopped by a signal while ffmpeg writes: a status of 128 + the signal, and the half-written
+// output this run created is gone.
+TEST_F(CliRun, InterruptStopsFfmpegAndRemovesTheHalfWrittenOutput) {
+    const std::string longClip = m_folder.File("long.avi");
+    ASSERT_EQ(RunShell(Quoted(RealFfmpeg()) +
+                       " -v error -f lavfi -i testsrc=duration=120:size=160x120:rate=25"
+                       " -c:v mpeg4 -q:v 20 -an " + Quoted(longClip))
+                  .exitCode,
+              0);
+    for (const int signal : {SIGINT, SIGTERM}) {
+        const std::string log = m_folder.File("cli.log");
+        const pid_t pid = fork();
+        if (pid == 0) {
+            const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            dup2(fd, STDERR_FILENO);
+            dup2(fd, STDOUT_FILENO);
+            execl(Cli().c_str(), "morvakelin-cli", "--source", longClip.c_str(), "--output",
+                  Out().c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        // Until ffmpeg has begun writing (or the CLI has ended early, which the status shows).
+        int status = 0;
+        bool ended = false;
+        while (!(fs::exists(Out()) && fs::file_size(Out()) > 0)) {
+            if (waitpid(pid, &status, WNOHANG) == pid) {
+                ended = true;
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        ASSERT_FALSE(ended) << ReadAll(log);
+        kill(pid, signal);
+        waitpid(pid, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 128 + signal) << ReadAll(log);
+        EXPECT_FALSE(fs::exists(Out())) << ReadAll(log);
+        EXPECT_NE(ReadAll(log).find("removed the incomplete output"), std::string::npos);
+    }
+}
+
+}  // namespace
+}  // namespace mk::e2e

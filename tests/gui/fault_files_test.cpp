@@ -1,0 +1,349 @@
+// The form when its files and tools fail it: Conf/ missing or read-only, a TV.avs of binary
+// garbage, a probe report of megabytes, no ffmpeg at all, ffmpeg killed in mid-encode, an output
+// folder that does not exist and a full disk. Commands run for real through /bin/sh.
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QPlainTextEdit>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <random>
+
+#include "support/form_fixture.h"
+
+using namespace mk::ids;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Makes a folder unwritable for this process, root included: a read-only bind mount of itself
+// where the machine allows it, else the mode bits (which bind everyone but root).
+class ReadOnlyFolder {
+public:
+    explicit ReadOnlyFolder(const fs::path& dir) : m_dir(dir) {
+        if (geteuid() == 0) {
+            m_mounted = ::mount(dir.c_str(), dir.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
+                        ::mount(nullptr, dir.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY,
+                                nullptr) == 0;
+        } else {
+            fs::permissions(dir, fs::perms::owner_write | fs::perms::group_write |
+                                     fs::perms::others_write,
+                            fs::perm_options::remove);
+            for (const auto& entry : fs::directory_iterator(dir)) {
+                fs::permissions(entry.path(), fs::perms::all & ~fs::perms::all,
+                                fs::perm_options::replace);
+                fs::permissions(entry.path(), fs::perms::owner_read, fs::perm_options::add);
+            }
+        }
+    }
+    ~ReadOnlyFolder() {
+        if (m_mounted) {
+            ::umount2(m_dir.c_str(), MNT_DETACH);
+        } else if (geteuid() != 0) {
+            std::error_code ec;
+            fs::permissions(m_dir, fs::perms::owner_all, fs::perm_options::add, ec);
+            for (const auto& entry : fs::directory_iterator(m_dir, ec)) {
+                fs::permissions(entry.path(), fs::perms::owner_read | fs::perms::owner_write,
+                                fs::perm_options::add, ec);
+            }
+        }
+    }
+    // False with the reason when writing is still possible here.
+    bool Works(std::string& why) const {
+        const fs::path probe = m_dir / ".write-probe";
+        if (std::ofstream(probe).good()) {
+            fs::remove(probe);
+            why = "cannot make a folder read-only here (root without mount permission)";
+            return false;
+        }
+        return true;
+    }
+
+private:
+    fs::path m_dir;
+    bool m_mounted = false;
+};
+
+// A small tmpfs where the machine allows mounting one; it fills up after `kilobytes`.
+class SmallDisk {
+public:
+    SmallDisk(const fs::path& dir, int kilobytes) : m_dir(dir) {
+        fs::create_directories(dir);
+        const std::string options = "size=" + std::to_string(kilobytes) + "k";
+        m_mounted = ::mount("tmpfs", dir.c_str(), "tmpfs", 0, options.c_str()) == 0;
+        m_error = m_mounted ? "" : std::strerror(errno);
+    }
+    ~SmallDisk() {
+        if (m_mounted) {
+            ::umount2(m_dir.c_str(), MNT_DETACH);
+        }
+    }
+    bool Mounted() const { return m_mounted; }
+    const std::string& Error() const { return m_error; }
+
+private:
+    fs::path m_dir;
+    bool m_mounted = false;
+    std::string m_error;
+};
+
+std::string SourceInfo(CEncoderDlg& dlg) {
+    return qobject_cast<QPlainTextEdit*>(dlg.Control(IDC_SOURCE_INFO))->toPlainText().toStdString();
+}
+
+class FaultFiles : public FormTest {
+protected:
+    void SetUp() override {
+        FormTest::SetUp();
+        source = desktop.ProgramFolder() + "clip.avi";
+        output = desktop.ProgramFolder() + "out.mpg";
+    }
+
+    void TearDown() override {
+        for (const auto& [name, value] : savedEnv) {
+            if (value) {
+                setenv(name.c_str(), value->c_str(), 1);
+            } else {
+                unsetenv(name.c_str());
+            }
+        }
+    }
+
+    void SetEnv(const std::string& name, const std::string& value) {
+        const char* old = std::getenv(name.c_str());
+        savedEnv.emplace(name, old ? std::optional<std::string>(old) : std::nullopt);
+        setenv(name.c_str(), value.c_str(), 1);
+    }
+
+    // One second of picture and sound, made by the installed ffmpeg.
+    void MakeClip() {
+        ASSERT_EQ(RunSh("ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i "
+                        "testsrc=size=320x240:rate=25:duration=1 -f lavfi -i "
+                        "sine=duration=1 -c:v mpeg4 -c:a mp2 -shortest '" +
+                        source + "'"),
+                  0);
+    }
+
+    // Open File on the source and Save File on the output, as the user does.
+    void OpenAndChooseOutput() {
+        desktop.dialogAnswers.push_back(source);
+        dlg->OnOpenFile();
+        desktop.dialogAnswers.push_back(output);
+        dlg->OnSaveFile();
+    }
+
+    // Installs a script in place of the installed ffmpeg for the runs of our ffmpeg.
+    void FakeInstalledFfmpeg(const std::string& script) {
+        const fs::path fake = desktop.folder / "installed-ffmpeg";
+        WriteFile(fake.string(), "#!/bin/sh\n" + script);
+        fs::permissions(fake, fs::perms::owner_all);
+        SetEnv("MORVAKELIN_FFMPEG", fake.string());
+        SetEnv("XDG_CACHE_HOME", (desktop.folder / "cache").string());
+    }
+
+    std::string source, output;
+    std::map<std::string, std::optional<std::string>> savedEnv;
+};
+
+TEST_F(FaultFiles, MissingConfFolderDegradesWithoutWritingAnything) {
+    fs::remove_all(desktop.folder / "Conf");
+    MakeForm(mk::ShellDialect::Posix());  // start-up without a language file to create
+    MakeClip();
+    dlg->SetControlText(IDC_SOURCE_INFO, "from before");
+    OpenAndChooseOutput();
+    // The probe cannot write its report: no size, and the Source properties keep their text.
+    EXPECT_EQ(dlg->m_dSourceWidth, 0);
+    EXPECT_EQ(SourceInfo(*dlg), "from before");
+
+    dlg->OnLanguageDeutsch();
+    EXPECT_EQ(dlg->ControlText(IDOK), "Umwandeln");
+    dlg->OnBatchAdd();
+    dlg->OnBatchClear();
+    EXPECT_FALSE(fs::exists(desktop.folder / "Conf"));  // nothing creates the folder
+    dlg->OnBatchView();
+    dlg->OnBatchRun();
+    const std::string batch = desktop.ProgramFolder() + "Conf/batch.sh";
+    ASSERT_EQ(desktop.messages.size(), 2u);
+    for (const RecordedMessage& m : desktop.messages) {
+        EXPECT_EQ(m.text, batch);
+        EXPECT_EQ(m.title, "File not found");
+    }
+    EXPECT_TRUE(desktop.consoleCommands.empty());
+
+    // Encode needs no Conf folder; it works on the source as it is.
+    dlg->OnOK();
+    EXPECT_TRUE(fs::exists(output));
+    EXPECT_TRUE(dlg->IsControlEnabled(IDC_PREVIEW));
+}
+
+TEST_F(FaultFiles, ReadOnlyConfKeepsBatchAndLanguageFilesAsTheyWere) {
+    const std::string batchText = "# Batch file for Morvakelin \n\"/x/ffmpeg\" -i \"/x/a.avi\" \n";
+    const std::string language("english\0", 8);
+    WriteFile("Conf/batch.sh", batchText);
+    WriteFile("Conf/LangConf.txt", language);
+    MakeClip();
+    MakeForm(mk::ShellDialect::Posix());
+    ReadOnlyFolder readOnly(desktop.folder / "Conf");
+    std::string why;
+    if (!readOnly.Works(why)) {
+        GTEST_SKIP() << why;
+    }
+
+    OpenAndChooseOutput();
+    dlg->OnBatchAdd();
+    dlg->OnBatchClear();
+    dlg->OnLanguageDeutsch();
+    EXPECT_EQ(ReadFile(desktop.ProgramFolder() + "Conf/batch.sh"), batchText);
+    EXPECT_EQ(ReadFile(desktop.ProgramFolder() + "Conf/LangConf.txt"), language);
+    EXPECT_EQ(dlg->ControlText(IDOK), "Umwandeln");  // the form still switches
+    EXPECT_TRUE(desktop.messages.empty());
+
+    // The batch as it stands still runs; Encode writes outside Conf and works.
+    dlg->OnBatchRun();
+    ASSERT_EQ(desktop.consoleCommands.size(), 1u);
+    dlg->OnOK();
+    EXPECT_TRUE(dlg->IsControlEnabled(IDC_PREVIEW));
+}
+
+TEST_F(FaultFiles, TvAvsOfBinaryGarbageNeverEncodesFromIt) {
+    MakeClip();
+    std::mt19937 random(8);
+    std::string garbage(64 * 1024, '\0');
+    for (char& c : garbage) {
+        c = static_cast<char>(random());
+    }
+    WriteFile("TV.avs", garbage);
+    OpenAndChooseOutput();
+    Check(IDC_USE_AVISYNTH)->setChecked(true);
+
+    dlg->OnOK();
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    EXPECT_EQ(desktop.messages[0].title, "Edit file");
+    EXPECT_EQ(desktop.editedFiles, std::vector<std::string>{desktop.ProgramFolder() + "TV.avs"});
+    EXPECT_TRUE(desktop.consoleCommands.empty());
+
+    // Garbage that happens to hold the source key passes the check, but avs2yuv reads no
+    // source from it: the encode runs, fails, and no output is offered for preview.
+    const std::string key = "\"" + source.substr(0, source.rfind('.'));
+    WriteFile("TV.avs", garbage.substr(0, 1000) + key + garbage.substr(1000));
+    desktop.messages.clear();
+    dlg->OnOK();
+    EXPECT_TRUE(desktop.messages.empty());
+    EXPECT_EQ(desktop.consoleCommands.size(), 1u);
+    EXPECT_FALSE(fs::exists(output));
+    EXPECT_FALSE(dlg->IsControlEnabled(IDC_PREVIEW));
+    dlg->OnPreview();
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    EXPECT_EQ(desktop.messages[0].text, "Out file was not created.");
+}
+
+TEST_F(FaultFiles, ProbeReportOfMegabytesIsReadFromItsStart) {
+    // Today's ffmpeg describing a file with a hundred thousand streams: our ffmpeg keeps every
+    // stream line, so the report the program reads is several megabytes long.
+    FakeInstalledFfmpeg(R"(
+printf '%s\n' "Input #0, mpegts, from 'x':" "  Duration: 00:00:01.00, start: 0.0, bitrate: 1 kb/s" \
+  "  Stream #0:0[0x100]: Video: mpeg2video (Main), yuv420p(tv, top first), 720x576 [SAR 16:15 DAR 4:3], 25 fps" >&2
+i=1
+while [ $i -le 100000 ]; do
+  echo "  Stream #0:$i[0x101](eng): Audio: mp2 ([3][0][0][0] / 0x0003), 48000 Hz, stereo, fltp, 224 kb/s"
+  i=$((i + 1))
+done >&2
+echo "At least one output file must be specified" >&2
+exit 1
+)");
+    WriteFile(source, "x");
+    desktop.dialogAnswers.push_back(source);
+    dlg->OnOpenFile();
+    EXPECT_GT(fs::file_size(desktop.folder / "Conf/test.txt"), 5'000'000u);
+    EXPECT_EQ(dlg->m_dSourceWidth, 720);
+    EXPECT_EQ(dlg->m_dSourceHeight, 576);
+    // Its closing line lies far beyond what is read: the properties are empty, as documented.
+    EXPECT_EQ(SourceInfo(*dlg), "  ");
+    EXPECT_EQ(dlg->GetSourceAudioCodec(), "mp2");
+    dlg->OnGenerate();
+    EXPECT_NE(dlg->ControlText(IDC_COMMAND).find(source), std::string::npos);
+}
+
+TEST_F(FaultFiles, NoFfmpegInstalledFailsEveryRunVisiblyAndLeavesNoOutput) {
+    SetEnv("MORVAKELIN_FFMPEG", "/nonexistent/ffmpeg");
+    SetEnv("PATH", "/nonexistent/bin");
+    WriteFile(source, "x");
+    OpenAndChooseOutput();
+    const std::string report = ReadFile(desktop.ProgramFolder() + "Conf/test.txt");
+    EXPECT_NE(report.find("no ffmpeg found"), std::string::npos) << report;
+    EXPECT_NE(report.find("MORVAKELIN_FFMPEG"), std::string::npos) << report;
+    EXPECT_EQ(dlg->m_dSourceWidth, 0);
+
+    EXPECT_EQ(RunSh("\"" + desktop.ProgramFolder() + "ffmpeg\" -i \"" + source + "\" -y \"" +
+                    output + "\""),
+              127);
+    dlg->OnOK();
+    EXPECT_FALSE(fs::exists(output));
+    EXPECT_FALSE(dlg->IsControlEnabled(IDC_PREVIEW));
+    dlg->OnTest();
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    EXPECT_EQ(desktop.messages[0].text, "Stream test file was not created.");
+    EXPECT_TRUE(desktop.openedDocuments.empty());
+}
+
+TEST_F(FaultFiles, FfmpegKilledMidEncodeLeavesNoPreviewAndTheBatchGoesOn) {
+    // The installed ffmpeg writes part of the output, then dies by SIGKILL.
+    FakeInstalledFfmpeg(R"(
+for last in "$@"; do :; done
+case "$last" in
+-*) exit 1 ;;
+*killed*) printf 'half a file' > "$last"; kill -9 $$ ;;
+*) printf 'whole file' > "$last" ;;
+esac
+)");
+    WriteFile(source, "x");
+    output = desktop.ProgramFolder() + "killed.mpg";
+    OpenAndChooseOutput();
+    dlg->OnOK();
+    EXPECT_TRUE(fs::exists(output));  // the part it wrote stays for the user to look at
+    EXPECT_FALSE(dlg->IsControlEnabled(IDC_PREVIEW));
+
+    // A batch whose first encode is killed runs its second one all the same.
+    const std::string second = desktop.ProgramFolder() + "second.mpg";
+    dlg->OnBatchAdd();
+    desktop.dialogAnswers.push_back(second);
+    dlg->OnSaveFile();
+    dlg->OnBatchAdd();
+    fs::remove(output);
+    dlg->OnBatchRun();
+    EXPECT_TRUE(fs::exists(output));
+    EXPECT_EQ(ReadFile(second), "whole file");
+}
+
+TEST_F(FaultFiles, OutputIntoAMissingFolderCreatesNothing) {
+    MakeClip();
+    output = desktop.ProgramFolder() + "no such folder/out.mpg";
+    OpenAndChooseOutput();
+    dlg->OnOK();
+    EXPECT_FALSE(fs::exists(desktop.folder / "no such folder"));
+    EXPECT_FALSE(dlg->IsControlEnabled(IDC_PREVIEW));
+    dlg->OnPreview();
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    EXPECT_EQ(desktop.messages[0].text, "Out file was not created.");
+    EXPECT_TRUE(desktop.openedDocuments.empty());
+}
+
+TEST_F(FaultFiles, FullDiskIsAFailedEncodeNotAResult) {
+    SmallDisk disk(desktop.folder / "small disk", 128);
+    if (!disk.Mounted()) {
+        GTEST_SKIP() << "cannot mount a small tmpfs here (" << disk.Error()
+                     << "); the full-disk case needs one";
+    }
+    MakeClip();
+    output = (desktop.folder / "small disk" / "out.mpg").string();
+    OpenAndChooseOutput();
+    dlg->OnOK();  // a DVD second is far more than 128 KB
+    EXPECT_FALSE(dlg->IsControlEnabled(IDC_PREVIEW));
+}
+
+}  // namespace
