@@ -146,8 +146,8 @@ private:
 };
 
 // Encode: the AviSynth checks, then the command Encode runs, with progress; judged by the output.
-int Encode(EncoderFields& f, const ShellDialect& d, const std::string& folder,
-           const CliOptions& o, CliIo& io) {
+int Encode(EncoderFields& f, const ShellDialect& d, const std::string& folder, const CliOptions& o,
+           CliIo& io) {
     const std::string codec = GetSourceAudioCodec(folder + d.ProbeReport());
     if (f.m_bUseAviSynth == 1) {
         const std::string script = folder + "TV.avs";
@@ -196,8 +196,8 @@ int Encode(EncoderFields& f, const ShellDialect& d, const std::string& folder,
     progress.Finish();
 
     const auto length = FileLength(output);
-    const bool done = result.started && result.stopSignal == 0 && result.exitStatus == 0 &&
-                      length && *length > 0;
+    const bool done =
+        result.started && result.stopSignal == 0 && result.exitStatus == 0 && length && *length > 0;
     if (done) {
         io.err << "done: " << output << " (" << *length << " bytes)\n";
         return kExitOk;

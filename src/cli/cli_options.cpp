@@ -153,9 +153,8 @@ ParseResult ParseCli(std::span<const std::string> args) {
             options.*(flag->field) = true;
             continue;
         }
-        const auto option =
-            std::find_if(kValueOptions.begin(), kValueOptions.end(),
-                         [&](const ValueOption& o) { return o.name == name; });
+        const auto option = std::find_if(kValueOptions.begin(), kValueOptions.end(),
+                                         [&](const ValueOption& o) { return o.name == name; });
         if (option == kValueOptions.end()) {
             return fail(name.starts_with("-") ? "unknown option " + name
                                               : "unexpected argument '" + name + "'");
@@ -199,6 +198,8 @@ std::string Usage() {
            "Exit status: 0 done, 1 failed, 2 bad options, 128+N stopped by signal N.\n";
 }
 
-std::string VersionLine() { return std::string("morvakelin-cli ") + MORVAKELIN_VERSION; }
+std::string VersionLine() {
+    return std::string("morvakelin-cli ") + MORVAKELIN_VERSION;
+}
 
 }  // namespace mk::cli

@@ -15,7 +15,8 @@ inline constexpr int kExitBadOptions = 2;  // unknown option, missing value, mis
 struct CliOptions {
     std::string source;
     std::string output;
-    // Texts typed into the form's boxes; nullopt leaves the box as the form and its presets have it.
+    // Texts typed into the form's boxes; nullopt leaves the box as the form and its presets have
+    // it.
     std::optional<std::string> target, format, aspect;
     std::optional<std::string> videoBitrate, width, height;
     std::optional<std::string> audioTarget, audioBitrate, channels;

@@ -126,8 +126,8 @@ GroupRun RunInGroup(const std::string& line, const GroupRunOptions& options) {
             sent = 1;
             firstStop = Clock::now();
         } else if (sent == 1 &&
-                   (g_stopCount > 1 || Clock::now() - firstStop >
-                                           std::chrono::milliseconds(options.stopGraceMs))) {
+                   (g_stopCount > 1 ||
+                    Clock::now() - firstStop > std::chrono::milliseconds(options.stopGraceMs))) {
             kill(-pid, SIGKILL);
             sent = 2;
         }

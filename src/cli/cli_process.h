@@ -20,10 +20,10 @@ struct GroupRun {
 };
 
 struct GroupRunOptions {
-    bool keepStdout = false;                           // else the command's stdout goes nowhere
-    std::function<void(std::string_view)> onStderr;    // chunks of its stderr as they come
-    std::function<void()> onTick;                      // a few times a second while it runs
-    int stopGraceMs = 4000;                            // from SIGINT to SIGKILL
+    bool keepStdout = false;                         // else the command's stdout goes nowhere
+    std::function<void(std::string_view)> onStderr;  // chunks of its stderr as they come
+    std::function<void()> onTick;                    // a few times a second while it runs
+    int stopGraceMs = 4000;                          // from SIGINT to SIGKILL
 };
 
 // Runs `line` with /bin/sh -c in a new process group, standard input from /dev/null, its stderr

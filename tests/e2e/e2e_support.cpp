@@ -102,6 +102,12 @@ std::string ClipPath(Clip clip) {
     return target.string();
 }
 
+void PrintTo(Clip clip, std::ostream* os) {
+    static const char* const kNames[] = {"H264AacMp4",  "Mpeg4Avi",        "PortraitAvi", "PalAvi",
+                                         "TwoAudioVob", "LongMetadataMp4", "Broken"};
+    *os << kNames[static_cast<int>(clip)];
+}
+
 ProgramFolder::ProgramFolder() {
     Store();
     char pattern[] = "/tmp/morvakelin e2e-XXXXXX";
@@ -172,9 +178,9 @@ std::vector<Stream> ProbeStreams(const std::string& file, bool countFrames) {
         for (std::string field; std::getline(fields, field, '|');) {
             const size_t eq = field.find('=');
             if (eq != std::string::npos)
-                s[field.substr(0, eq)] = field.substr(eq + 1);
+                s.insert_or_assign(field.substr(0, eq), field.substr(eq + 1));
         }
-        if (s.count("codec_type") && s["codec_type"] != "data")
+        if (!s["codec_type"].empty() && s["codec_type"] != "data")
             streams.push_back(s);
     }
     return streams;
@@ -182,7 +188,7 @@ std::vector<Stream> ProbeStreams(const std::string& file, bool countFrames) {
 
 Stream FirstOf(const std::vector<Stream>& streams, const std::string& type) {
     for (const Stream& s : streams)
-        if (s.at("codec_type") == type)
+        if (s["codec_type"] == type)
             return s;
     return {};
 }
@@ -190,7 +196,7 @@ Stream FirstOf(const std::vector<Stream>& streams, const std::string& type) {
 int CountOf(const std::vector<Stream>& streams, const std::string& type) {
     int n = 0;
     for (const Stream& s : streams)
-        n += s.at("codec_type") == type;
+        n += s["codec_type"] == type;
     return n;
 }
 

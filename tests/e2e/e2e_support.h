@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@ enum class Clip {
     Broken,           // not a video at all
 };
 std::string ClipPath(Clip clip);
+void PrintTo(Clip clip, std::ostream* os);  // for test names
 
 // A fresh program folder (its path holds a blank) with our ffmpeg and avs2yuv and a Conf folder;
 // removed again on destruction.
@@ -49,7 +51,14 @@ struct ShellRun {
 ShellRun RunShell(const std::string& command, int seconds = 120,
                   const std::vector<std::string>& env = {});
 
-using Stream = std::map<std::string, std::string>;
+// One stream's fields as ffprobe gives them; a field it did not give reads as "".
+struct Stream : std::map<std::string, std::string> {
+    // const, so that an assignment through it does not compile (it would change nothing).
+    const std::string operator[](const std::string& key) const {
+        const auto it = find(key);
+        return it == end() ? std::string() : it->second;
+    }
+};
 
 // ffprobe's streams of a file (codec_type, codec_name, width, height, display_aspect_ratio,
 // sample_rate, channels, nb_read_frames when `countFrames`); data streams left out.

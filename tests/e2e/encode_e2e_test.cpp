@@ -97,6 +97,10 @@ struct EncodeCase {
     Expect expect;
 };
 
+void PrintTo(const EncodeCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class EncodeThroughOurFfmpeg : public ::testing::TestWithParam<EncodeCase> {};
 
 TEST_P(EncodeThroughOurFfmpeg, OutputHasTheTargetsCodecsAndFrame) {
@@ -114,23 +118,23 @@ TEST_P(EncodeThroughOurFfmpeg, OutputHasTheTargetsCodecsAndFrame) {
     const Stream audio = FirstOf(streams, "audio");
     if (*e.videoCodec) {
         EXPECT_EQ(CountOf(streams, "video"), 1);
-        EXPECT_EQ(video.count("codec_name") ? video.at("codec_name") : "", e.videoCodec);
-        EXPECT_EQ(video.count("width") ? video.at("width") : "", e.width);
-        EXPECT_EQ(video.count("height") ? video.at("height") : "", e.height);
+        EXPECT_EQ(video["codec_name"], e.videoCodec);
+        EXPECT_EQ(video["width"], e.width);
+        EXPECT_EQ(video["height"], e.height);
         if (*e.aspect) {
-            EXPECT_EQ(video.at("display_aspect_ratio"), e.aspect);
+            EXPECT_EQ(video["display_aspect_ratio"], e.aspect);
         }
     } else {
         EXPECT_EQ(CountOf(streams, "video"), 0);
     }
     if (*e.audioCodec) {
         EXPECT_EQ(CountOf(streams, "audio"), 1);
-        EXPECT_EQ(audio.count("codec_name") ? audio.at("codec_name") : "", e.audioCodec);
+        EXPECT_EQ(audio["codec_name"], e.audioCodec);
         if (*e.sampleRate) {
-            EXPECT_EQ(audio.at("sample_rate"), e.sampleRate);
+            EXPECT_EQ(audio["sample_rate"], e.sampleRate);
         }
         if (*e.channels) {
-            EXPECT_EQ(audio.at("channels"), e.channels);
+            EXPECT_EQ(audio["channels"], e.channels);
         }
     } else {
         EXPECT_EQ(CountOf(streams, "audio"), 0);

@@ -17,6 +17,10 @@ struct ProbeCase {
     const char* audioCodec;
 };
 
+void PrintTo(const ProbeCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class ProbeReport : public ::testing::TestWithParam<ProbeCase> {};
 
 TEST_P(ProbeReport, MarkersSizeAndCodecWithinTheBytesTheProgramReads) {

@@ -25,7 +25,9 @@ public:
         static const Clips clips;
         return clips;
     }
-    std::string Path(const std::string& kind) const { return (m_dir / ("clip $1." + kind)).string(); }
+    std::string Path(const std::string& kind) const {
+        return (m_dir / ("clip $1." + kind)).string();
+    }
     ~Clips() {
         std::error_code ec;
         fs::remove_all(m_dir, ec);
@@ -188,8 +190,7 @@ using V = std::vector<std::string>;
 INSTANTIATE_TEST_SUITE_P(
     Cli, CliMatchesFormTest,
     ::testing::Values(
-        Row{"Defaults", "avi", {}},
-        Row{"DvdNtsc", "avi", {"--target", "dvd", "--format", "ntsc"}},
+        Row{"Defaults", "avi", {}}, Row{"DvdNtsc", "avi", {"--target", "dvd", "--format", "ntsc"}},
         Row{"SvcdPal", "avi", {"--target", "svcd", "--format", "pal"}},
         Row{"SvcdNtsc", "avi", {"--target", "svcd", "--format", "ntsc"}},
         Row{"VcdPal", "avi", {"--target", "vcd"}},
@@ -205,8 +206,11 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"Aspect43To169", "avi", {"--aspect", "4:3->16:9", "--target", "mpeg4"}},
         Row{"Aspect169EmptyHeight", "avi", {"--aspect", "16:9", "--height", ""}},
         Row{"CorrectRatio", "avi", {"--correct-ratio"}},
-        Row{"CorrectRatioMpeg4", "avi", {"--correct-ratio", "--target", "mpeg4", "--aspect", "16:9"}},
-        Row{"CorrectRatioNtsc169", "avi",
+        Row{"CorrectRatioMpeg4",
+            "avi",
+            {"--correct-ratio", "--target", "mpeg4", "--aspect", "16:9"}},
+        Row{"CorrectRatioNtsc169",
+            "avi",
             {"--correct-ratio", "--format", "ntsc", "--aspect", "16:9"}},
         Row{"AudioMp2", "avi", {"--audio-target", "mp2"}},
         Row{"AudioMp3OnDvd", "avi", {"--audio-target", "mp3"}},
@@ -215,24 +219,24 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"AudioAacOnMpeg4", "avi", {"--target", "mpeg4", "--audio-target", "aac"}},
         Row{"AudioMp3NoVideo", "avi", {"--no-video", "--audio-target", "mp3", "--target", "svcd"}},
         Row{"NoAudio", "avi", {"--no-audio", "--target", "svcd"}},
-        Row{"NoVideoNoAudio", "avi", {"--no-video", "--no-audio"}},
-        Row{"VobDefaults", "VOB", {}},
+        Row{"NoVideoNoAudio", "avi", {"--no-video", "--no-audio"}}, Row{"VobDefaults", "VOB", {}},
         Row{"VobStreams", "VOB", {"--video-stream", "0", "--audio-stream", "2"}},
         Row{"VobNoVideo", "VOB", {"--no-video", "--audio-stream", "1"}},
-        Row{"VobNoAudio", "VOB", {"--no-audio", "--target", "vcd"}},
-        Row{"Mp4Dvd", "mp4", {}},
+        Row{"VobNoAudio", "VOB", {"--no-audio", "--target", "vcd"}}, Row{"Mp4Dvd", "mp4", {}},
         Row{"Mp4DvdOwnQmin", "mp4", {"--more-options", "-qmin 3 -sameq"}},
         Row{"Mpeg4OwnVtag", "mp4", {"--target", "mpeg4", "--more-options", "-vtag DX50"}},
         Row{"AviSynth", "avi", {"--avisynth"}},
         Row{"AviSynthSvcd169", "avi", {"--avisynth", "--target", "svcd", "--aspect", "16:9"}},
         Row{"NoPresetsSvcd", "avi", {"--no-presets", "--target", "svcd"}},
-        Row{"NoPresetsTyped", "avi",
-            {"--no-presets", "--target", "mpeg4", "--format", "ntsc", "--width", "640",
-             "--height", "360", "--video-bitrate", "1500"}},
-        Row{"EveryNumberGiven", "avi",
+        Row{"NoPresetsTyped",
+            "avi",
+            {"--no-presets", "--target", "mpeg4", "--format", "ntsc", "--width", "640", "--height",
+             "360", "--video-bitrate", "1500"}},
+        Row{"EveryNumberGiven",
+            "avi",
             {"--target", "dvd", "--audio-target", "mp2", "--video-bitrate", "8000",
-             "--audio-bitrate", "192", "--channels", "2", "--audio-stream", "3",
-             "--more-options", "-mbd 2 -trellis 1"}}),
+             "--audio-bitrate", "192", "--channels", "2", "--audio-stream", "3", "--more-options",
+             "-mbd 2 -trellis 1"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -3,8 +3,10 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -68,7 +70,9 @@ TEST(ConsoleWindow, EchoOutputAndExitStatus) {
     const struct {
         std::string command;
         int status;
-    } cases[] = {{"echo hello; echo oops >&2", 0}, {"echo bye; exit 3", 3}};
+    } cases[] = {{"echo hello; echo oops >&2", 0},
+                 {"echo bye; exit 3", 3},
+                 {"cat; exit 4", 4}};  // nothing to read: a command never waits for input
     for (const auto& c : cases) {
         ConsoleWindow window(c.command, options);
         window.Start();
@@ -82,6 +86,19 @@ TEST(ConsoleWindow, EchoOutputAndExitStatus) {
     window.Start();
     ASSERT_TRUE(WaitFor([&] { return !window.IsRunning(); }));
     EXPECT_EQ(window.OutputText(), QStringLiteral("hello\noops\n"));
+}
+
+TEST(ConsoleWindow, ViewFollowsTheOutputToItsEnd) {
+    ConsoleWindow window("seq 1 2000; printf '%0300d\\n' 7", ConsoleOptions{});
+    window.show();
+    window.Start();
+    ASSERT_TRUE(WaitFor([&] { return !window.IsRunning(); }));
+    QCoreApplication::processEvents();
+    const auto* view = window.findChild<QPlainTextEdit*>();
+    ASSERT_NE(view, nullptr);
+    EXPECT_GT(view->verticalScrollBar()->maximum(), 0);
+    EXPECT_EQ(view->verticalScrollBar()->value(), view->verticalScrollBar()->maximum());
+    EXPECT_TRUE(window.OutputText().startsWith(QStringLiteral("1\n2\n")));
 }
 
 TEST(ConsoleWindow, RunReturnsWhenClosedAfterTheCommand) {

@@ -118,5 +118,28 @@ TEST(FaultConsoleStop, StopDuringABatchRunEndsItAndRunsNoFurtherLine) {
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("two.mpg"))));
 }
 
+TEST(FaultConsoleStop, ARunThatFailsSaysSoInItsStatus) {
+    ConsoleOptions options;
+    options.closeWhenDone = true;
+    const struct {
+        const char* command;
+        bool failed;
+    } cases[] = {
+        {"true", false},
+        {"exit 1", true},
+        {"kill -KILL $$", true},  // the shell itself killed: no exit status at all
+        {"sh -c 'kill -KILL $$'", true},
+        {"/nonexistent/ffmpeg -i x", true},
+    };
+    for (const auto& c : cases) {
+        ConsoleWindow window(c.command, options);
+        window.Start();
+        ASSERT_TRUE(WaitFor([&] { return !window.IsRunning(); }, 30000)) << c.command;
+        EXPECT_EQ(window.Result().exitStatus != 0, c.failed) << c.command;
+        EXPECT_EQ(window.StatusText().startsWith(QStringLiteral("Finished")), !c.failed)
+            << c.command << ": " << window.StatusText().toStdString();
+    }
+}
+
 }  // namespace
 }  // namespace mk

@@ -41,10 +41,18 @@ protected:
 
     FormSnapshot Snapshot() {
         dlg->UpdateData(true);
-        FormSnapshot s{desktop.shellCommands, dlg->m_strSourceFile, dlg->m_strSourceExt,
-                       dlg->m_strSourceInfo,  dlg->m_strAudioStream, dlg->m_strVideoStream,
-                       dlg->m_strVideoBitrate, dlg->m_strWidth,     dlg->m_strHeight,
-                       dlg->m_dSourceWidth,   dlg->m_dSourceHeight, dlg->m_bUseAviSynth,
+        FormSnapshot s{desktop.shellCommands,
+                       dlg->m_strSourceFile,
+                       dlg->m_strSourceExt,
+                       dlg->m_strSourceInfo,
+                       dlg->m_strAudioStream,
+                       dlg->m_strVideoStream,
+                       dlg->m_strVideoBitrate,
+                       dlg->m_strWidth,
+                       dlg->m_strHeight,
+                       dlg->m_dSourceWidth,
+                       dlg->m_dSourceHeight,
+                       dlg->m_bUseAviSynth,
                        {}};
         for (int id : mk::kGovernedControls) {
             s.enabled += dlg->IsControlEnabled(id) ? 'E' : 'D';
@@ -104,7 +112,9 @@ TEST_F(DropTest, OneFileDoesWhatOpenFileDoes) {
 TEST_F(DropTest, AnythingButOneExistingFileIsRefused) {
     const std::string a = WriteFile("a.avi", "x");
     const std::string b = WriteFile("b.avi", "x");
-    const auto local = [](const std::string& p) { return QUrl::fromLocalFile(QString::fromStdString(p)); };
+    const auto local = [](const std::string& p) {
+        return QUrl::fromLocalFile(QString::fromStdString(p));
+    };
     struct Case {
         const char* name;
         QList<QUrl> urls;

@@ -54,8 +54,10 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"NoOutput", {"--source", "/v/in.avi"}, "missing output"},
         BadCase{"NothingAtAll", {}, "missing source"},
         BadCase{"ValueMissingAtEnd", WithFiles({"--target"}), "missing value for --target"},
-        BadCase{"ValueIsNextOption", WithFiles({"--width", "--print"}), "missing value for --width"},
-        BadCase{"SourceValueMissing", {"--source", "--output", "/v/o.mpg"},
+        BadCase{"ValueIsNextOption", WithFiles({"--width", "--print"}),
+                "missing value for --width"},
+        BadCase{"SourceValueMissing",
+                {"--source", "--output", "/v/o.mpg"},
                 "missing value for --source"},
         BadCase{"FlagWithValue", WithFiles({"--print=yes"}), "takes no value"},
         BadCase{"BitrateNotANumber", WithFiles({"--video-bitrate", "6M"}), "--video-bitrate"},
@@ -78,16 +80,17 @@ class ValueOptionTest : public ::testing::TestWithParam<ValueCase> {};
 
 TEST_P(ValueOptionTest, ReachesItsMember) {
     const ValueCase& c = GetParam();
-    for (const Args& extra : {Args{c.option, c.value}, Args{std::string(c.option) + "=" + c.value}}) {
+    for (const Args& extra :
+         {Args{c.option, c.value}, Args{std::string(c.option) + "=" + c.value}}) {
         const ParseResult parsed = ParseCli(WithFiles(extra));
         ASSERT_TRUE(parsed.options) << parsed.error;
         EXPECT_EQ((*parsed.options).*c.member, c.value);
         int set = 0;
-        for (auto m : {&CliOptions::target, &CliOptions::format, &CliOptions::aspect,
-                       &CliOptions::videoBitrate, &CliOptions::width, &CliOptions::height,
-                       &CliOptions::audioTarget, &CliOptions::audioBitrate, &CliOptions::channels,
-                       &CliOptions::videoStream, &CliOptions::audioStream,
-                       &CliOptions::moreOptions}) {
+        for (auto m :
+             {&CliOptions::target, &CliOptions::format, &CliOptions::aspect,
+              &CliOptions::videoBitrate, &CliOptions::width, &CliOptions::height,
+              &CliOptions::audioTarget, &CliOptions::audioBitrate, &CliOptions::channels,
+              &CliOptions::videoStream, &CliOptions::audioStream, &CliOptions::moreOptions}) {
             set += ((*parsed.options).*m).has_value();
         }
         EXPECT_EQ(set, 1);
@@ -113,16 +116,15 @@ INSTANTIATE_TEST_SUITE_P(
                       ValueCase{"--more-options", "--strict=-2", &O::moreOptions}));
 
 TEST(CliOptions, FlagsAndFilesAreTaken) {
-    const ParseResult parsed =
-        ParseCli(Args{"--no-audio", "--source=/a b/in.vob", "--correct-ratio", "--output",
-                      "-dash.mpg", "--no-video", "--avisynth", "--no-presets", "--print",
-                      "--batch-add", "--verbose"});
+    const ParseResult parsed = ParseCli(
+        Args{"--no-audio", "--source=/a b/in.vob", "--correct-ratio", "--output", "-dash.mpg",
+             "--no-video", "--avisynth", "--no-presets", "--print", "--batch-add", "--verbose"});
     ASSERT_TRUE(parsed.options) << parsed.error;
     const CliOptions& o = *parsed.options;
     EXPECT_EQ(o.source, "/a b/in.vob");
     EXPECT_EQ(o.output, "-dash.mpg");
-    EXPECT_TRUE(o.noAudio && o.noVideo && o.correctRatio && o.aviSynth && o.noPresets &&
-                o.print && o.batchAdd && o.verbose);
+    EXPECT_TRUE(o.noAudio && o.noVideo && o.correctRatio && o.aviSynth && o.noPresets && o.print &&
+                o.batchAdd && o.verbose);
     EXPECT_FALSE(o.help || o.version);
 }
 
@@ -140,7 +142,8 @@ TEST(CliOptions, MissingSourceFileIsABadOption) {
     std::ostringstream out, err;
     const Args args{"--source", "/nonexistent/in.avi", "--output", "/tmp/o.mpg", "--print"};
     EXPECT_EQ(RunCli(args, "/nonexistent/", {out, err}), kExitBadOptions);
-    EXPECT_TRUE(err.str().starts_with("morvakelin-cli: source file not found: /nonexistent/in.avi\n"))
+    EXPECT_TRUE(
+        err.str().starts_with("morvakelin-cli: source file not found: /nonexistent/in.avi\n"))
         << err.str();
     EXPECT_TRUE(out.str().empty());
 }

@@ -87,8 +87,8 @@ TEST_F(CliSessionTest, ProbesOnceWithTheOpenFileCommandAndReadsTheSize) {
 
 TEST_F(CliSessionTest, OptionsGivenWinOverThePresets) {
     const EncoderFields preset = Fields({"--target", "mpeg4"});
-    const EncoderFields given = Fields({"--target", "mpeg4", "--audio-bitrate", "96",
-                                        "--audio-target", "ac3", "--width", ""});
+    const EncoderFields given = Fields(
+        {"--target", "mpeg4", "--audio-bitrate", "96", "--audio-target", "ac3", "--width", ""});
     ASSERT_NE(preset.m_strAudioBitrate, "96");
     ASSERT_NE(preset.m_strAudioTarget, "ac3");
     EXPECT_EQ(given.m_strAudioBitrate, "96");

@@ -24,6 +24,10 @@ struct Sample {
     const char* audioCodec;
 };
 
+void PrintTo(const Sample& s, std::ostream* os) {
+    *os << s.file;
+}
+
 class RewrittenReport : public ::testing::TestWithParam<Sample> {};
 
 TEST_P(RewrittenReport, ReadsBackWithinTheFirst1800Bytes) {

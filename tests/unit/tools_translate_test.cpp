@@ -32,6 +32,10 @@ struct Case {
     bool hasAsync = true;
 };
 
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class Translates : public ::testing::TestWithParam<Case> {};
 
 TEST_P(Translates, ToTodaysOptions) {

@@ -74,7 +74,6 @@ enum Side { kTop, kBottom, kLeft, kRight };
 
 struct Bars {
     int value[4] = {0, 0, 0, 0};
-    bool given = false;
     bool Any() const { return value[0] || value[1] || value[2] || value[3]; }
 };
 
@@ -235,7 +234,6 @@ Translation TranslateFfmpegArguments(const std::vector<std::string>& args,
             }
             Bars& bars = isCrop ? crop : pad;
             bars.value[side] = v;
-            bars.given = true;
         } else if (item.option == "padcolor") {
             padColor = item.value;
         } else if (item.option == "s") {

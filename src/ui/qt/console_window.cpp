@@ -234,7 +234,9 @@ void ConsoleWindow::OnShellFinished(int exitCode, QProcess::ExitStatus status) {
         return;
     }
     if (status == QProcess::NormalExit) {
-        Done(tr("Finished, exit status %1").arg(exitCode));
+        // Said plainly: a run that ended with an error is no finished encode.
+        Done(exitCode == 0 ? tr("Finished, exit status 0")
+                           : tr("Failed, exit status %1").arg(exitCode));
     } else {
         Done(tr("Ended abnormally (the shell was killed)"));
     }
