@@ -87,6 +87,8 @@ struct Row {
     std::vector<std::string> options;
 };
 
+void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
+
 class CliMatchesFormTest : public FormTest, public ::testing::WithParamInterface<Row> {
 protected:
     void SetUp() override {

@@ -26,7 +26,7 @@ namespace mk {
 struct ConsoleOptions {
     bool batch = false;          // several encodes in a row: no single percentage
     bool closeWhenDone = false;  // tests and benchmarks: close as soon as the command ends
-    int stopGraceMs = 2000;      // Stop asks politely first (ffmpeg then finishes its file)
+    int stopGraceMs = 1500;      // Stop asks politely first (ffmpeg then finishes its file)
 };
 
 class ConsoleWindow : public QDialog {
