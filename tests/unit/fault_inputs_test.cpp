@@ -119,7 +119,7 @@ TEST(FaultProbeReport, OurFfmpegRewritesAMegabyteReportCompletely) {
     const mk::toolkit::ProbeReport report = mk::toolkit::RewriteProbeReport(modern);
     ASSERT_TRUE(report.describedInput);
     EXPECT_EQ(report.text.find("Metadata"), std::string::npos);
-    EXPECT_NE(report.text.find("    Stream #0.49999[0x101]: Audio: mp2, 48000 Hz"),
+    EXPECT_NE(report.text.find("    Stream #0.49999[0x101](eng): Audio: mp2, 48000 Hz"),
               std::string::npos);
     EXPECT_TRUE(report.text.ends_with("Must supply at least one output file\n"));
 }
