@@ -4,6 +4,7 @@
 // callers rely on; it returns the first broken promise, or "" when all hold.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <string>
@@ -121,8 +122,10 @@ inline std::string FfmpegOptions(std::string_view data) {
             filesOut.push_back(item.value);
         }
         const std::string_view base = item.Base();
-        if (base == "hq" || base == "sameq" || base == "croptop" || base == "cropbottom" ||
-            base == "padtop" || base == "padbottom" || base == "padleft" || base == "padright") {
+        static constexpr std::string_view kGone[] = {
+            "hq",      "sameq",    "same_quant", "croptop",  "cropbottom", "cropleft",
+            "cropright", "padtop", "padbottom",  "padleft", "padright",   "padcolor"};
+        if (std::find(std::begin(kGone), std::end(kGone), base) != std::end(kGone)) {
             return "-" + item.option + " passed on";
         }
     }

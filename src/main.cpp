@@ -5,6 +5,7 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Morvakelin"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("morvakelin"));
     CEncoderApp theApp;
     theApp.InitInstance();
     return 0;

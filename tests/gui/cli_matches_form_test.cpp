@@ -87,7 +87,9 @@ struct Row {
     std::vector<std::string> options;
 };
 
-void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
+void PrintTo(const Row& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class CliMatchesFormTest : public FormTest, public ::testing::WithParamInterface<Row> {
 protected:

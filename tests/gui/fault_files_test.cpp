@@ -102,9 +102,12 @@ protected:
         FormTest::SetUp();
         source = desktop.ProgramFolder() + "clip.avi";
         output = desktop.ProgramFolder() + "out.mpg";
+        savedCwd = fs::current_path();
+        fs::current_path(desktop.folder);  // whatever a run leaves by mistake stays in here
     }
 
     void TearDown() override {
+        fs::current_path(savedCwd);
         for (const auto& [name, value] : savedEnv) {
             if (value) {
                 setenv(name.c_str(), value->c_str(), 1);
@@ -140,13 +143,19 @@ protected:
     // Installs a script in place of the installed ffmpeg for the runs of our ffmpeg.
     void FakeInstalledFfmpeg(const std::string& script) {
         const fs::path fake = desktop.folder / "installed-ffmpeg";
-        WriteFile(fake.string(), "#!/bin/sh\n" + script);
+        // Our ffmpeg first asks for the options on offer (-h long); that gets a short answer.
+        WriteFile(fake.string(), "#!/bin/sh\n"
+                                 "for a in \"$@\"; do\n"
+                                 "  [ \"$a\" = -h ] && { echo '-async  audio sync'; exit 0; }\n"
+                                 "done\n" +
+                                     script);
         fs::permissions(fake, fs::perms::owner_all);
         SetEnv("MORVAKELIN_FFMPEG", fake.string());
         SetEnv("XDG_CACHE_HOME", (desktop.folder / "cache").string());
     }
 
     std::string source, output;
+    fs::path savedCwd;
     std::map<std::string, std::optional<std::string>> savedEnv;
 };
 

@@ -72,8 +72,9 @@ std::string DecoderFor(const std::string& codec) {
 
 enum Side { kTop, kBottom, kLeft, kRight };
 
+// Kept wide: the sums below must not overflow whatever number the command line holds.
 struct Bars {
-    int value[4] = {0, 0, 0, 0};
+    long long value[4] = {0, 0, 0, 0};
     bool Any() const { return value[0] || value[1] || value[2] || value[3]; }
 };
 
@@ -195,7 +196,7 @@ Translation TranslateFfmpegArguments(const std::vector<std::string>& args,
     Bars crop, pad;
     std::string padColor;
     // The picture size the old ffmpeg scaled to: the last -s or -target of the output.
-    int pw = 0, ph = 0;
+    long long pw = 0, ph = 0;
     bool picture = false;
     std::string pictureSource;  // the option that set `picture`, for messages
     bool pictureUnknown = false;
@@ -220,10 +221,18 @@ Translation TranslateFfmpegArguments(const std::vector<std::string>& args,
             nextInputIsY4m = false;
             ++inputIndex;
         }
-        if (!inSection(i))
-            continue;
         bool isCrop = false;
         Side side = kTop;
+        // Options of an earlier output are passed on as they stand; the old geometry options
+        // among them would reach today's ffmpeg, which has none of them.
+        if (!inSection(i) && (GeometryOption(item.option, isCrop, side) ||
+                              item.option == "padcolor")) {
+            t.error = "cannot translate -" + item.option +
+                      ": cropping and padding are translated only for the last output file";
+            return t;
+        }
+        if (!inSection(i))
+            continue;
         if (GeometryOption(item.option, isCrop, side)) {
             int v = 0;
             if (!item.hasValue || !ParseInt(item.value, v) || v < 0) {
@@ -275,8 +284,8 @@ Translation TranslateFfmpegArguments(const std::vector<std::string>& args,
         auto add = [&chain](const std::string& filter) {
             chain += (chain.empty() ? "" : ",") + filter;
         };
-        const int* c = crop.value;
-        const int* p = pad.value;
+        const long long* c = crop.value;
+        const long long* p = pad.value;
         if (crop.Any())
             add("crop=iw-" + std::to_string(c[kLeft] + c[kRight]) + ":ih-" +
                 std::to_string(c[kTop] + c[kBottom]) + ":" + std::to_string(c[kLeft]) + ":" +
