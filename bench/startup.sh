@@ -20,29 +20,51 @@ measure() {
     t0=$(date +%s%N)
     "$@" >/dev/null 2>&1 &
     pid=$!
+    local deadline=$((t0 + 30000000000))
     until xdotool search --onlyvisible --name "^${title}\$" >/dev/null 2>&1; do
+        if (($(date +%s%N) > deadline)) || ! kill -0 "$pid" 2>/dev/null; then
+            echo "no window titled $title within 30 s" >&2
+            kill "$pid" 2>/dev/null || true
+            echo "-1 0"
+            return
+        fi
         sleep 0.002
     done
     t1=$(date +%s%N)
     rss=$(awk '/VmRSS/ {print $2}' "/proc/$pid/status")
-    kill "$pid"
+    kill "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
     echo "$(((t1 - t0) / 1000000)) $rss"
 }
 
 median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 
+# WinFF keeps its settings in ~/.winff, and a start cut short can leave them so that the next
+# start hangs: each of its starts gets a fresh home.
+WINFF_HOME="$(mktemp -d)"
+trap 'rm -rf "$WINFF_HOME"' EXIT
+winff_fresh() {
+    rm -rf "$WINFF_HOME/.winff"
+    HOME="$WINFF_HOME" exec winff
+}
+export -f winff_fresh
+export WINFF_HOME
+
 # One warm-up start each, so both find the font cache in memory.
 measure Morvakelin "$PROGRAM/morvakelin" >/dev/null
-measure WinFF winff >/dev/null
+measure WinFF bash -c winff_fresh >/dev/null
 
 m_times=() w_times=() m_rss=()
 for _ in $(seq "$RUNS"); do
     read -r ms rss < <(measure Morvakelin "$PROGRAM/morvakelin")
-    m_times+=("$ms")
-    m_rss+=("$rss")
-    read -r ms _ < <(measure WinFF winff)
-    w_times+=("$ms")
+    if ((ms >= 0)); then
+        m_times+=("$ms")
+        m_rss+=("$rss")
+    fi
+    read -r ms _ < <(measure WinFF bash -c winff_fresh)
+    if ((ms >= 0)); then
+        w_times+=("$ms")
+    fi
 done
 
 m=$(printf '%s\n' "${m_times[@]}" | median)

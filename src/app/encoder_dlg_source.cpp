@@ -66,7 +66,7 @@ void CEncoderDlg::OpenSource(const std::string& path) {
         SetControlText(IDC_VIDEO_STREAM, "0");
     } else {
         m_bUseAviSynth = 0;
-        m_ctlAviSynth->setChecked(false);
+        qobject_cast<QCheckBox*>(Control(IDC_USE_AVISYNTH))->setChecked(false);
     }
     ApplyControlRules();
     const std::string folder = GetProgramFolder();

@@ -31,8 +31,12 @@ fs::path Store() {
     return store;
 }
 
+// Single quotes for the shell; a quote in the text closes, escapes and reopens them.
 std::string Quoted(const std::string& s) {
-    return "'" + s + "'";
+    std::string out = "'";
+    for (char c : s)
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
 }
 
 struct ClipRecipe {

@@ -37,6 +37,8 @@ const NameCase kNames[] = {
     {"Bytes255", std::string(251, 'n')},
 };
 
+void PrintTo(const NameCase& c, std::ostream* os) { *os << c.label; }
+
 class FaultNamesE2e : public ::testing::TestWithParam<NameCase> {};
 
 // Probe, encode and stream test of a real clip under the name, each reading that very file.

@@ -16,14 +16,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Each call is kept as its arguments, each ended by a zero byte, in calls/<n>. The help
+// Each call is kept as its arguments, each ended by a zero byte, in calls/<time>-<pid>. The help
 // request our ffmpeg makes to learn the installed ffmpeg's options is answered, not kept.
 constexpr const char* kFakeFfmpeg = R"(#!/bin/sh
 for a in "$@"; do
     if [ "$a" = "-h" ]; then printf '%s\n' '-async  audio sync method'; exit 0; fi
 done
 calls="${0%/*}/calls"
-n=$(ls "$calls" | wc -l)
+n=$(date +%s%N)-$$
 for a in "$@"; do printf '%s\0' "$a"; done > "$calls/$n"
 for last in "$@"; do :; done
 case "$last" in
@@ -60,6 +60,8 @@ const NameCase kNames[] = {
     {"Bytes255", std::string(251, 'n')},
     {"Everything", "-\"$(touch pwned)`touch pwned`'\\;|&\n $x"},
 };
+
+void PrintTo(const NameCase& c, std::ostream* os) { *os << c.label; }
 
 std::string ReadAll(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -134,7 +136,7 @@ protected:
     }
 
     std::vector<Call> Calls() const {
-        std::map<int, Call> byNumber;
+        std::map<std::string, Call> byTime;
         for (const auto& entry : fs::directory_iterator(fake / "calls")) {
             const std::vector<std::string> words = SplitZero(ReadAll(entry.path()));
             Call call;
@@ -144,10 +146,10 @@ protected:
                 }
             }
             call.last = words.empty() ? "" : words.back();
-            byNumber[std::stoi(entry.path().filename().string())] = call;
+            byTime[entry.path().filename().string()] = call;
         }
         std::vector<Call> calls;
-        for (auto& [n, call] : byNumber) {
+        for (auto& [time, call] : byTime) {
             calls.push_back(call);
         }
         return calls;
@@ -247,13 +249,16 @@ TEST_P(FaultFileNames, AviSynthRouteRendersTheNamedSource) {
     dlg->OnOK();
     EXPECT_TRUE(desktop.messages.empty()) << desktop.messages.front().text;
     const auto calls = Calls();
-    // The probe, avs2yuv's decode of the source, and the encode of its pictures with the sound of
-    // the source.
+    // The probe, then at the same time avs2yuv's decode of the source and the encode of its
+    // pictures with the sound of the source.
     ASSERT_EQ(calls.size(), 3u);
-    EXPECT_EQ(calls[1].inputs, std::vector<std::string>{source});
-    EXPECT_EQ(calls[1].last, "-");
-    EXPECT_EQ(calls[2].inputs, (std::vector<std::string>{"-", source}));
-    EXPECT_EQ(calls[2].last, output);
+    const auto render = std::find_if(calls.begin() + 1, calls.end(),
+                                     [](const Call& c) { return c.last == "-"; });
+    const auto encode = std::find_if(calls.begin() + 1, calls.end(),
+                                     [&](const Call& c) { return c.last == output; });
+    ASSERT_TRUE(render != calls.end() && encode != calls.end());
+    EXPECT_EQ(render->inputs, std::vector<std::string>{source});
+    EXPECT_EQ(encode->inputs, (std::vector<std::string>{"-", source}));
     ExpectNothingElseRan();
 }
 

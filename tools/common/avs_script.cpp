@@ -330,15 +330,16 @@ bool TranslateFilter(const Call& call, std::string& filter, std::string& problem
             return false;
         }
         filter = "trim=start_frame=" + std::to_string(first);
+        // Sums and differences below in 64 bits: the script may hold any int.
         // last 0: to the end; negative: a frame count.
         if (last > 0) {
             if (last < first) {
                 problem = "the last frame lies before the first";
                 return false;
             }
-            filter += ":end_frame=" + std::to_string(last + 1);
+            filter += ":end_frame=" + std::to_string(1LL + last);
         } else if (last < 0) {
-            filter += ":end_frame=" + std::to_string(first - last);
+            filter += ":end_frame=" + std::to_string(0LL + first - last);
         }
         filter += ",setpts=PTS-STARTPTS";
         return true;
@@ -356,9 +357,9 @@ bool TranslateFilter(const Call& call, std::string& filter, std::string& problem
         }
         // A width or height of 0 or less counts from the right or bottom edge.
         const std::string w =
-            width > 0 ? std::to_string(width) : "iw-" + std::to_string(left - width);
+            width > 0 ? std::to_string(width) : "iw-" + std::to_string(0LL + left - width);
         const std::string h =
-            height > 0 ? std::to_string(height) : "ih-" + std::to_string(top - height);
+            height > 0 ? std::to_string(height) : "ih-" + std::to_string(0LL + top - height);
         filter = "crop=" + w + ":" + h + ":" + std::to_string(left) + ":" + std::to_string(top);
         return true;
     }
@@ -406,7 +407,7 @@ bool TranslateFilter(const Call& call, std::string& filter, std::string& problem
             problem = "a negative border";
             return false;
         }
-        filter = "pad=iw+" + std::to_string(l + r) + ":ih+" + std::to_string(t + b) + ":" +
+        filter = "pad=iw+" + std::to_string(0LL + l + r) + ":ih+" + std::to_string(0LL + t + b) + ":" +
                  std::to_string(l) + ":" + std::to_string(t);
         if (color)
             filter += ":color=" + *color;

@@ -1,6 +1,8 @@
 #include "common/process.h"
 
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/prctl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -61,6 +63,83 @@ CapturedRun RunAndCapture(const std::string& program, const std::vector<std::str
     int status = 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return run;
+}
+
+namespace {
+
+volatile sig_atomic_t g_child = 0;
+
+void PassOn(int signal) {
+    if (g_child > 0)
+        kill(static_cast<pid_t>(g_child), signal);
+}
+
+}  // namespace
+
+RelayedRun RunRelayingStderr(const std::string& program, const std::vector<std::string>& args,
+                             const std::function<void(std::string_view)>& watch) {
+    RelayedRun run;
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) {
+        run.error = std::strerror(errno);
+        return run;
+    }
+    std::vector<char*> argv = Argv(program, args);
+    const pid_t parent = getpid();
+    const pid_t pid = fork();
+    if (pid < 0) {
+        run.error = std::strerror(errno);
+        close(fds[0]);
+        close(fds[1]);
+        return run;
+    }
+    if (pid == 0) {
+        // The encoder finishes its file and ends when we are gone, rather than running on.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() != parent)
+            _exit(128 + SIGTERM);
+        dup2(fds[1], STDERR_FILENO);
+        execv(program.c_str(), argv.data());
+        const std::string why = "cannot run " + program + ": " + std::strerror(errno) + "\n";
+        (void)!write(fds[1], why.data(), why.size());
+        _exit(127);
+    }
+    close(fds[1]);
+    run.started = true;
+    g_child = pid;
+    struct sigaction passOn = {};
+    passOn.sa_handler = PassOn;
+    sigemptyset(&passOn.sa_mask);
+    passOn.sa_flags = SA_RESTART;
+    for (int s : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(s, &passOn, nullptr);
+    // A console that went away must not stop the relay: the child would block on a full pipe.
+    signal(SIGPIPE, SIG_IGN);
+
+    char buf[65536];
+    bool relay = true;
+    while (true) {
+        const ssize_t n = read(fds[0], buf, sizeof buf);
+        if (n > 0) {
+            watch(std::string_view(buf, static_cast<size_t>(n)));
+            for (ssize_t done = 0; relay && done < n;) {
+                const ssize_t w = write(STDERR_FILENO, buf + done, static_cast<size_t>(n - done));
+                if (w > 0)
+                    done += w;
+                else if (errno != EINTR)
+                    relay = false;
+            }
+        } else if (n == 0 || errno != EINTR) {
+            break;
+        }
+    }
+    close(fds[0]);
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    g_child = 0;
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return run;
 }

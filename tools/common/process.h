@@ -1,7 +1,9 @@
 // Running the installed ffmpeg: with one output stream captured, or in place of this process.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace mk::toolkit {
@@ -18,6 +20,18 @@ enum class Capture { Stdout, Stderr };
 // Runs `program` with `args` (argv[0] is `program`) and waits; the other streams are inherited.
 CapturedRun RunAndCapture(const std::string& program, const std::vector<std::string>& args,
                           Capture which);
+
+struct RelayedRun {
+    bool started = false;
+    int exitCode = -1;  // the child's exit status, 128 + signal when it was killed
+    std::string error;  // why it could not start
+};
+
+// Runs `program` with `args` and waits, copying what it writes to standard error through to ours
+// as it comes and showing each piece to `watch` too. SIGINT, SIGTERM and SIGHUP sent to this
+// process are passed on to the child, and the child gets SIGTERM should this process die first.
+RelayedRun RunRelayingStderr(const std::string& program, const std::vector<std::string>& args,
+                             const std::function<void(std::string_view)>& watch);
 
 // Replaces this process with `program`. Returns only on failure, with the reason.
 std::string ExecReplace(const std::string& program, const std::vector<std::string>& args);

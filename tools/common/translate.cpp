@@ -177,6 +177,16 @@ Translation TranslateFfmpegArguments(const std::vector<std::string>& args,
     }
     t.mode = output < 0 ? RunMode::Probe : RunMode::Encode;
 
+    // An option left without its value (the last word of the line) would take the next word
+    // as its value once options are moved in front of the output file below.
+    for (const ArgItem& item : items) {
+        if (!item.IsFile() && !item.hasValue && !IsStandaloneOption(item.option) &&
+            !IsCodecOption(item.option)) {
+            t.error = "cannot translate -" + item.option + ": its value is missing";
+            return t;
+        }
+    }
+
     // The old ffmpeg applied options written after the output file name to that output; today's
     // ignores them with a warning. Put them in front of it.
     if (output >= 0 && output + 1 < static_cast<int>(items.size())) {
