@@ -123,7 +123,7 @@ inline std::string FfmpegOptions(std::string_view data) {
         }
         const std::string_view base = item.Base();
         static constexpr std::string_view kGone[] = {
-            "hq",      "sameq",    "same_quant", "croptop",  "cropbottom", "cropleft",
+            "hq",        "sameq",  "same_quant", "croptop", "cropbottom", "cropleft",
             "cropright", "padtop", "padbottom",  "padleft", "padright",   "padcolor"};
         if (std::find(std::begin(kGone), std::end(kGone), base) != std::end(kGone)) {
             return "-" + item.option + " passed on";
@@ -148,8 +148,7 @@ inline std::string FfmpegReport(std::string_view data) {
         }
     }
     const toolkit::ProbeReport report = toolkit::RewriteProbeReport(data);
-    if (report.describedInput &&
-        report.text.find("Must supply") == std::string::npos) {
+    if (report.describedInput && report.text.find("Must supply") == std::string::npos) {
         return "a described input without the closing line";
     }
     const std::string result = ProbeReport(report.text);
@@ -172,15 +171,14 @@ inline std::string AvsScript(std::string_view data) {
     for (const std::string& filter : script.filters) {
         for (char c : filter) {
             const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                               (c >= '0' && c <= '9') || std::string_view("_=:,.-+").find(c) !=
-                                                             std::string_view::npos;
+                               (c >= '0' && c <= '9') ||
+                               std::string_view("_=:,.-+").find(c) != std::string_view::npos;
             if (!plain) {
                 return "script text in the filter chain: " + filter;
             }
         }
     }
-    const std::vector<std::string> args =
-        toolkit::Avs2yuvArguments(script, "/scripts/", "-");
+    const std::vector<std::string> args = toolkit::Avs2yuvArguments(script, "/scripts/", "-");
     const std::vector<std::string> inputs = detail::Inputs(args);
     if (inputs.size() != 1 || inputs[0].find(script.sourcePath) == std::string::npos) {
         return "the source is not the one input";
@@ -197,7 +195,7 @@ inline std::string TvAvsKey(std::string_view data) {
     const std::size_t zero = data.find('\0');
     const std::string_view script = data.substr(0, zero);
     const std::string source(zero == std::string_view::npos ? std::string_view()
-                                                             : data.substr(zero + 1));
+                                                            : data.substr(zero + 1));
     const bool names = ScriptNamesSource(script, source);
     if (script.find('"') == std::string_view::npos && names) {
         return "a script without any double quote names a source";
@@ -227,10 +225,9 @@ inline std::string FileFilter(std::string_view data) {
         }
         const std::string_view group = std::string_view(qt).substr(open + 1, qt.size() - open - 2);
         for (char c : group) {
-            const bool accepted = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                                  (c >= '0' && c <= '9') ||
-                                  std::string_view("_.,*? +;#-[]@{}/!<>$%&=^~:|").find(c) !=
-                                      std::string_view::npos;
+            const bool accepted =
+                (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                std::string_view("_.,*? +;#-[]@{}/!<>$%&=^~:|").find(c) != std::string_view::npos;
             if (!accepted) {
                 return "QFileDialog would not read the pattern group: " + qt;
             }
@@ -257,9 +254,9 @@ struct Target {
 };
 
 inline constexpr Target kTargets[] = {
-    {"probe_report", ProbeReport}, {"ffmpeg_options", FfmpegOptions},
+    {"probe_report", ProbeReport},   {"ffmpeg_options", FfmpegOptions},
     {"ffmpeg_report", FfmpegReport}, {"avs_script", AvsScript},
-    {"tv_avs_key", TvAvsKey},       {"file_filter", FileFilter},
+    {"tv_avs_key", TvAvsKey},        {"file_filter", FileFilter},
 };
 
 }  // namespace mk::fuzz

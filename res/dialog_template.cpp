@@ -73,7 +73,8 @@ constexpr std::array<std::string_view, 5> kTargets{"dvd", "svcd", "vcd", "mpeg4"
 constexpr std::array<std::string_view, 2> kFormats{"pal", "ntsc"};
 constexpr std::array<std::string_view, 4> kAspects{"4:3", "16:9", "16:9->4:3", "4:3->16:9"};
 constexpr std::array<std::string_view, 5> kAudioTargets{"mp2", "ac3", "mp3", "aac", "copy"};
-constexpr std::array<std::string_view, 7> kAudioBitrates{"64", "96", "128", "192", "224", "320", "448"};
+constexpr std::array<std::string_view, 7> kAudioBitrates{"64",  "96",  "128", "192",
+                                                         "224", "320", "448"};
 constexpr std::array<std::string_view, 2> kChannels{"2", "6"};
 
 constexpr std::array<ComboList, 6> kComboLists{{
@@ -96,7 +97,8 @@ constexpr std::array<MenuItemTemplate, 4> kBatchMenu{{
     {"Run batch file", ID_BATCH_RUN, false},
 }};
 constexpr std::array<MenuItemTemplate, 1> kAviSynthMenu{{{"Edit TV.avs", ID_AVISYNTH_EDIT, false}}};
-constexpr std::array<MenuItemTemplate, 1> kOptionsMenu{{{"Presetting", ID_OPTIONS_PRESETTING, true}}};
+constexpr std::array<MenuItemTemplate, 1> kOptionsMenu{
+    {{"Presetting", ID_OPTIONS_PRESETTING, true}}};
 // Linux desktops give a program no system menu of its own, so the about command sits at the end
 // of "?" after a separator, carrying the system-menu command id.
 constexpr std::array<MenuItemTemplate, 4> kHelpMenu{{
@@ -117,8 +119,7 @@ constexpr std::array<MenuTemplate, 5> kMenu{{
 }  // namespace
 
 const DialogTemplate& EncoderDialogTemplate() {
-    static const DialogTemplate t{IDD_ENCODER_DIALOG, "Morvakelin", 305, 335,
-                                  kEncoderControls};
+    static const DialogTemplate t{IDD_ENCODER_DIALOG, "Morvakelin", 305, 335, kEncoderControls};
     return t;
 }
 
@@ -127,8 +128,12 @@ const DialogTemplate& AboutDialogTemplate() {
     return t;
 }
 
-std::span<const ComboList> EncoderComboLists() { return kComboLists; }
+std::span<const ComboList> EncoderComboLists() {
+    return kComboLists;
+}
 
-std::span<const MenuTemplate> EncoderMenu() { return kMenu; }
+std::span<const MenuTemplate> EncoderMenu() {
+    return kMenu;
+}
 
 }  // namespace mk

@@ -37,7 +37,7 @@ struct ControlTemplate {
 struct DialogTemplate {
     int id;
     std::string_view title;
-    int width, height;  // dialog units
+    int width, height;                          // dialog units
     std::span<const ControlTemplate> controls;  // template (tab) order
 };
 

@@ -12,9 +12,10 @@ CAboutDlg::CAboutDlg(const QIcon& icon, QWidget* parent) : QDialog(parent) {
     const auto& t = mk::AboutDialogTemplate();
     setWindowTitle(mk::ToQ(t.title));
     const QFontMetrics fm(font());
-    const double unitX =
-        (fm.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) +
-         26) / 52 / 4.0;
+    const double unitX = (fm.horizontalAdvance(QStringLiteral(
+                              "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) +
+                          26) /
+                         52 / 4.0;
     const double unitY = fm.height() / 8.0;
     for (const auto& c : t.controls) {
         QWidget* w = nullptr;

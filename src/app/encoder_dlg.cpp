@@ -51,7 +51,9 @@ bool IsFocusWatched(int id) {
 }  // namespace
 
 CEncoderDlg::CEncoderDlg(mk::Desktop& desktop, QWidget* parent, mk::ShellDialect dialect)
-    : QDialog(parent), m_hIcon(QStringLiteral(":/icons/morvakelin.png")), m_desktop(desktop),
+    : QDialog(parent),
+      m_hIcon(QStringLiteral(":/icons/morvakelin.png")),
+      m_desktop(desktop),
       m_dialect(dialect) {
     const auto& t = mk::EncoderDialogTemplate();
     setWindowTitle(mk::ToQ(t.title));
@@ -366,9 +368,13 @@ void CEncoderDlg::OnSysCommand(unsigned nID, long /*lParam*/) {
     // Other system commands (minimize, move, close) are the window manager's.
 }
 
-void CEncoderDlg::OnReadForm() { UpdateData(true); }
+void CEncoderDlg::OnReadForm() {
+    UpdateData(true);
+}
 
-void CEncoderDlg::reject() { QDialog::reject(); }
+void CEncoderDlg::reject() {
+    QDialog::reject();
+}
 
 void CEncoderDlg::accept() {}
 

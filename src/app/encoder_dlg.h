@@ -53,7 +53,8 @@ public:
 
     // Source and probe.
     void OnOpenFile();
-    void OpenSource(const std::string& path);  // what Open File does once the dialog confirmed a file
+    void OpenSource(
+        const std::string& path);  // what Open File does once the dialog confirmed a file
     void ParseProbeReport();
 
     // Control rules and presets.

@@ -6,13 +6,21 @@
 #include "probe/report_parser.h"
 #include "res/resource.h"
 
-std::string CEncoderDlg::GetProgramFolder() { return m_desktop.ProgramFolder(); }
+std::string CEncoderDlg::GetProgramFolder() {
+    return m_desktop.ProgramFolder();
+}
 
-std::string CEncoderDlg::ProbeReportPath() { return GetProgramFolder() + m_dialect.ProbeReport(); }
+std::string CEncoderDlg::ProbeReportPath() {
+    return GetProgramFolder() + m_dialect.ProbeReport();
+}
 
-std::string CEncoderDlg::GetSourceAudioCodec() { return mk::GetSourceAudioCodec(ProbeReportPath()); }
+std::string CEncoderDlg::GetSourceAudioCodec() {
+    return mk::GetSourceAudioCodec(ProbeReportPath());
+}
 
-std::string CEncoderDlg::GetSizeOptions() const { return mk::GetSizeOptions(*this); }
+std::string CEncoderDlg::GetSizeOptions() const {
+    return mk::GetSizeOptions(*this);
+}
 
 std::string CEncoderDlg::GetAspectConversionOptions() const {
     return mk::GetAspectConversionOptions(*this);

@@ -1,11 +1,11 @@
 // Open File, the probe, the control rules with their presets, and Save File.
+#include <QAction>
 #include <QCheckBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QMimeData>
 #include <QPlainTextEdit>
-#include <QAction>
 
 #include "app/encoder_dlg.h"
 #include "app/qt_text.h"
@@ -43,7 +43,9 @@ std::optional<QString> DroppedFile(const QMimeData* mime) {
 
 }  // namespace
 
-bool CEncoderDlg::FileExists(const std::string& path) const { return mk::FileExists(path); }
+bool CEncoderDlg::FileExists(const std::string& path) const {
+    return mk::FileExists(path);
+}
 
 void CEncoderDlg::OnOpenFile() {
     UpdateData(true);
@@ -98,15 +100,21 @@ void CEncoderDlg::ApplyControlRules() {
     ApplyChanges(mk::ApplyControlRules(*this, context));
 }
 
-void CEncoderDlg::EnableAllControls() { ApplyChanges(mk::EnableAllControls()); }
+void CEncoderDlg::EnableAllControls() {
+    ApplyChanges(mk::EnableAllControls());
+}
 
-void CEncoderDlg::LockForm() { ApplyChanges(mk::LockForm(*this)); }
+void CEncoderDlg::LockForm() {
+    ApplyChanges(mk::LockForm(*this));
+}
 
 void CEncoderDlg::SetOutputButtons() {
     ApplyChanges(mk::SetOutputButtons(*this, FileExists(m_strOutputFile)));
 }
 
-void CEncoderDlg::SetVobControls() { ApplyChanges(mk::SetVobControls(*this)); }
+void CEncoderDlg::SetVobControls() {
+    ApplyChanges(mk::SetVobControls(*this));
+}
 
 void CEncoderDlg::OnProcessVideoAudio() {
     UpdateData(true);

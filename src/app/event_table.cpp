@@ -52,4 +52,6 @@ constexpr std::array<EventRoute, 34> kEvents{{
 
 }  // namespace
 
-std::span<const EventRoute> EncoderEventTable() { return kEvents; }
+std::span<const EventRoute> EncoderEventTable() {
+    return kEvents;
+}

@@ -10,7 +10,9 @@ namespace mk {
 inline QString ToQ(std::string_view s) {
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }
-inline std::string FromQ(const QString& s) { return s.toStdString(); }
+inline std::string FromQ(const QString& s) {
+    return s.toStdString();
+}
 
 // Text written by other programs (ffmpeg's report) need not be UTF-8: such bytes are read as
 // Latin-1 so that none of them vanishes.

@@ -36,6 +36,8 @@ struct EncoderFields {
 };
 
 // "vob" and "VOB" only; any other mix of letter cases is an ordinary source.
-inline bool IsVobExtension(const std::string& ext) { return ext == "vob" || ext == "VOB"; }
+inline bool IsVobExtension(const std::string& ext) {
+    return ext == "vob" || ext == "VOB";
+}
 
 }  // namespace mk

@@ -37,7 +37,9 @@ constexpr std::array<FieldBinding, 21> kBindings{{
 
 }  // namespace
 
-std::span<const FieldBinding> EncoderBindings() { return kBindings; }
+std::span<const FieldBinding> EncoderBindings() {
+    return kBindings;
+}
 
 std::string* TextFieldOf(EncoderFields& fields, int controlId) {
     for (const auto& b : kBindings) {

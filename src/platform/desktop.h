@@ -20,8 +20,8 @@ struct FileDialogRequest {
 // A run in the console window: the command line, what the window shows as its title, and what
 // became of it.
 struct ConsoleResult {
-    int exitStatus = -1;  // of /bin/sh; -1 when it did not end by itself
-    bool stopped = false; // the user stopped it
+    int exitStatus = -1;   // of /bin/sh; -1 when it did not end by itself
+    bool stopped = false;  // the user stopped it
 };
 
 class Desktop {
@@ -31,7 +31,8 @@ public:
     // The program folder with its trailing separator.
     virtual std::string ProgramFolder() = 0;
 
-    virtual void ShowMessage(const std::string& text, const std::string& title, MessageIcon icon) = 0;
+    virtual void ShowMessage(const std::string& text, const std::string& title,
+                             MessageIcon icon) = 0;
     virtual std::optional<std::string> AskOpenFile(const FileDialogRequest& request) = 0;
     virtual std::optional<std::string> AskSaveFile(const FileDialogRequest& request) = 0;
 

@@ -30,7 +30,9 @@ public:
     std::string LanguageFile() const { return ConfFile("LangConf.txt"); }
     std::string BatchFile() const { return ConfFile(IsWindows() ? "batch.bat" : "batch.sh"); }
     std::string HelpFile(bool english) const;  // "Help\Eng\MORVAKELIN_ENG.HLP" or the German one
-    std::string SupportPage(bool german) const { return ConfFile(german ? "support_ger.htm" : "support_eng.htm"); }
+    std::string SupportPage(bool german) const {
+        return ConfFile(german ? "support_ger.htm" : "support_eng.htm");
+    }
 
     // The batch file's first line (without line end) and its line end.
     std::string BatchHeader() const;

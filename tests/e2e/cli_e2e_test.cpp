@@ -1,8 +1,8 @@
 // morvakelin-cli as a program: encodes on generated clips checked with ffprobe, exit statuses,
 // what it leaves of the output after a failure or an interrupt, the batch file, the AviSynth
 // checks. Each test runs a copy of the CLI in its own program folder.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -47,8 +47,8 @@ protected:
 
     ShellRun Run(const std::string& source, const std::string& output,
                  const std::vector<std::string>& options, bool stdoutOnly = false) {
-        std::string line = Quoted(Cli()) + " --source " + Quoted(source) + " --output " +
-                           Quoted(output);
+        std::string line =
+            Quoted(Cli()) + " --source " + Quoted(source) + " --output " + Quoted(output);
         for (const std::string& o : options) {
             line += " " + Quoted(o);
         }
@@ -90,14 +90,18 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(EncodeCase{"DvdPal", {}, "mpeg2video", "720", "576", "ac3", "encoding "},
                       EncodeCase{"Mpeg4Ntsc",
                                  {"--target", "mpeg4", "--format", "ntsc", "--verbose"},
-                                 "mpeg4", "320", "240", "mp3", "Stream mapping"}),
+                                 "mpeg4",
+                                 "320",
+                                 "240",
+                                 "mp3",
+                                 "Stream mapping"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CliRun, BadOptionsExitTwoBeforeAnythingRuns) {
     const std::string clip = ClipPath(Clip::Mpeg4Avi);
-    for (const auto& extra : {std::vector<std::string>{"--bogus"},
-                              std::vector<std::string>{"--width", "wide"},
-                              std::vector<std::string>{"--target"}}) {
+    for (const auto& extra :
+         {std::vector<std::string>{"--bogus"}, std::vector<std::string>{"--width", "wide"},
+          std::vector<std::string>{"--target"}}) {
         const ShellRun run = Run(clip, Out(), extra);
         EXPECT_EQ(run.exitCode, 2) << extra[0] << "\n" << run.output;
         EXPECT_TRUE(run.output.starts_with("morvakelin-cli: ")) << run.output;
@@ -168,7 +172,8 @@ TEST_F(CliRun, InterruptStopsFfmpegAndRemovesTheHalfWrittenOutput) {
     const std::string longClip = m_folder.File("long.avi");
     ASSERT_EQ(RunShell(Quoted(RealFfmpeg()) +
                        " -v error -f lavfi -i testsrc=duration=120:size=160x120:rate=25"
-                       " -c:v mpeg4 -q:v 20 -an " + Quoted(longClip))
+                       " -c:v mpeg4 -q:v 20 -an " +
+                       Quoted(longClip))
                   .exitCode,
               0);
     for (const int signal : {SIGINT, SIGTERM}) {

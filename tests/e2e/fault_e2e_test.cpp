@@ -37,7 +37,9 @@ const NameCase kNames[] = {
     {"Bytes255", std::string(251, 'n')},
 };
 
-void PrintTo(const NameCase& c, std::ostream* os) { *os << c.label; }
+void PrintTo(const NameCase& c, std::ostream* os) {
+    *os << c.label;
+}
 
 class FaultNamesE2e : public ::testing::TestWithParam<NameCase> {};
 
@@ -87,10 +89,10 @@ TEST(FaultE2e, NoFfmpegAnywhereExits127WithWhereItLooked) {
     ProgramFolder folder;
     const std::vector<std::string> env = {"PATH=/nonexistent/bin",
                                           "MORVAKELIN_FFMPEG=/nonexistent/ffmpeg"};
-    const ShellRun encode = RunShell("\"" + folder.File("ffmpeg") + "\" -i \"" +
-                                         ClipPath(Clip::Mpeg4Avi) + "\" -y \"" +
-                                         folder.File("out.mpg") + "\"",
-                                     30, env);
+    const ShellRun encode =
+        RunShell("\"" + folder.File("ffmpeg") + "\" -i \"" + ClipPath(Clip::Mpeg4Avi) + "\" -y \"" +
+                     folder.File("out.mpg") + "\"",
+                 30, env);
     EXPECT_EQ(encode.exitCode, 127);
     EXPECT_NE(encode.output.find("no ffmpeg found"), std::string::npos) << encode.output;
     EXPECT_NE(encode.output.find("/nonexistent/ffmpeg"), std::string::npos) << encode.output;
@@ -98,8 +100,8 @@ TEST(FaultE2e, NoFfmpegAnywhereExits127WithWhereItLooked) {
 
     const std::string script = folder.File("TV.avs");
     std::ofstream(script) << "AviSource(\"" << ClipPath(Clip::Mpeg4Avi) << "\")\n";
-    const ShellRun render = RunShell("\"" + folder.File("avs2yuv") + "\" \"" + script + "\" -", 30,
-                                     env);
+    const ShellRun render =
+        RunShell("\"" + folder.File("avs2yuv") + "\" \"" + script + "\" -", 30, env);
     EXPECT_EQ(render.exitCode, 127);
     EXPECT_NE(render.output.find("no ffmpeg found"), std::string::npos) << render.output;
 }
@@ -110,7 +112,8 @@ TEST(FaultE2e, FfmpegKilledMidEncodeIsAFailedRun) {
     // ffmpeg reads a minute of input at its own pace; it is killed once it has written.
     const std::string encode = "\"" + folder.File("ffmpeg") +
                                "\" -re -f lavfi -i testsrc=size=320x240:rate=25:duration=60 "
-                               "-target pal-dvd -y \"" + output + "\"";
+                               "-target pal-dvd -y \"" +
+                               output + "\"";
     const ShellRun run = RunShell(encode + " & pid=$!; while [ ! -s \"" + output +
                                       "\" ]; do sleep 0.1; done; kill -KILL $pid; wait $pid",
                                   60);

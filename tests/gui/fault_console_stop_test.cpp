@@ -78,13 +78,13 @@ void StopMidEncode(ConsoleWindow& window) {
     window.Start();
     const qint64 group = window.ProcessGroup();
     ASSERT_GT(group, 0);
-    ASSERT_TRUE(WaitFor([&] { return window.OutputText().contains(QStringLiteral("frame=")); },
-                        60000))
+    ASSERT_TRUE(
+        WaitFor([&] { return window.OutputText().contains(QStringLiteral("frame=")); }, 60000))
         << window.OutputText().toStdString();
 
     window.StopButton()->click();
-    EXPECT_TRUE(WaitFor([&] { return !window.IsRunning() && LiveMembers(group).empty(); },
-                        kStopDeadlineMs))
+    EXPECT_TRUE(
+        WaitFor([&] { return !window.IsRunning() && LiveMembers(group).empty(); }, kStopDeadlineMs))
         << LiveMembers(group).size() << " processes left";
     EXPECT_TRUE(WaitFor([&] { return LiveMembers(group).empty(); }, 10000));
     EXPECT_TRUE(window.Result().stopped);

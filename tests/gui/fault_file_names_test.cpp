@@ -61,7 +61,9 @@ const NameCase kNames[] = {
     {"Everything", "-\"$(touch pwned)`touch pwned`'\\;|&\n $x"},
 };
 
-void PrintTo(const NameCase& c, std::ostream* os) { *os << c.label; }
+void PrintTo(const NameCase& c, std::ostream* os) {
+    *os << c.label;
+}
 
 std::string ReadAll(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -252,8 +254,8 @@ TEST_P(FaultFileNames, AviSynthRouteRendersTheNamedSource) {
     // The probe, then at the same time avs2yuv's decode of the source and the encode of its
     // pictures with the sound of the source.
     ASSERT_EQ(calls.size(), 3u);
-    const auto render = std::find_if(calls.begin() + 1, calls.end(),
-                                     [](const Call& c) { return c.last == "-"; });
+    const auto render =
+        std::find_if(calls.begin() + 1, calls.end(), [](const Call& c) { return c.last == "-"; });
     const auto encode = std::find_if(calls.begin() + 1, calls.end(),
                                      [&](const Call& c) { return c.last == output; });
     ASSERT_TRUE(render != calls.end() && encode != calls.end());

@@ -31,9 +31,9 @@ public:
                         ::mount(nullptr, dir.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY,
                                 nullptr) == 0;
         } else {
-            fs::permissions(dir, fs::perms::owner_write | fs::perms::group_write |
-                                     fs::perms::others_write,
-                            fs::perm_options::remove);
+            fs::permissions(
+                dir, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                fs::perm_options::remove);
             for (const auto& entry : fs::directory_iterator(dir)) {
                 fs::permissions(entry.path(), fs::perms::all & ~fs::perms::all,
                                 fs::perm_options::replace);
@@ -144,11 +144,12 @@ protected:
     void FakeInstalledFfmpeg(const std::string& script) {
         const fs::path fake = desktop.folder / "installed-ffmpeg";
         // Our ffmpeg first asks for the options on offer (-h long); that gets a short answer.
-        WriteFile(fake.string(), "#!/bin/sh\n"
-                                 "for a in \"$@\"; do\n"
-                                 "  [ \"$a\" = -h ] && { echo '-async  audio sync'; exit 0; }\n"
-                                 "done\n" +
-                                     script);
+        WriteFile(fake.string(),
+                  "#!/bin/sh\n"
+                  "for a in \"$@\"; do\n"
+                  "  [ \"$a\" = -h ] && { echo '-async  audio sync'; exit 0; }\n"
+                  "done\n" +
+                      script);
         fs::permissions(fake, fs::perms::owner_all);
         SetEnv("MORVAKELIN_FFMPEG", fake.string());
         SetEnv("XDG_CACHE_HOME", (desktop.folder / "cache").string());

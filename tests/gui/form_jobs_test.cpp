@@ -34,7 +34,8 @@ TEST_F(JobsTest, EncodeRunsTheConsoleWithTheFormMinimizedAndSetsPreviewByTheOutp
     EXPECT_EQ(desktop.consoleCommands[0],
               "\"" + f + "ffmpeg\" -i \"" + source +
                   "\" -target pal-dvd -b 6000000 -aspect 4:3 -s 720x576 -acodec ac3 -ab 448000 "
-                  "-ac 6 -mbd 2 -qmin 2 -async 1 -y \"" + output + "\"");
+                  "-ac 6 -mbd 2 -qmin 2 -async 1 -y \"" +
+                  output + "\"");
     const std::vector<std::string> order(desktop.log.begin(), desktop.log.end());
     ASSERT_EQ(order.size(), 3u);
     EXPECT_EQ(order[0], "minimize");
@@ -180,8 +181,7 @@ TEST_F(JobsTest, BatchAddClearViewAndRun) {
     const std::string second = dlg->ControlText(IDC_COMMAND);
     EXPECT_NE(second.find(" - | \""), std::string::npos);
     EXPECT_NE(second.find("\" -hq "), std::string::npos);
-    EXPECT_EQ(ReadFile(batch),
-              "# Batch file for Morvakelin \n" + first + " \n" + second + " \n");
+    EXPECT_EQ(ReadFile(batch), "# Batch file for Morvakelin \n" + first + " \n" + second + " \n");
 
     dlg->OnBatchRun();
     ASSERT_EQ(desktop.consoleCommands.size(), 1u);

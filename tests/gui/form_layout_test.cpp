@@ -21,10 +21,10 @@ struct StartValue {
 
 TEST_F(FormTest, FirstStartShowsTheDefaultsInDisabledControls) {
     const StartValue values[] = {
-        {IDC_TARGET, "dvd"},         {IDC_FORMAT, "pal"},       {IDC_ASPECT, "4:3"},
-        {IDC_VIDEO_BITRATE, "6000"}, {IDC_WIDTH, "720"},        {IDC_HEIGHT, "576"},
+        {IDC_TARGET, "dvd"},         {IDC_FORMAT, "pal"},        {IDC_ASPECT, "4:3"},
+        {IDC_VIDEO_BITRATE, "6000"}, {IDC_WIDTH, "720"},         {IDC_HEIGHT, "576"},
         {IDC_AUDIO_TARGET, "ac3"},   {IDC_AUDIO_BITRATE, "448"}, {IDC_CHANNELS, "6"},
-        {IDC_AUDIO_STREAM, "1"},     {IDC_VIDEO_STREAM, "0"},   {IDC_MORE_OPTIONS, "-mbd 2"},
+        {IDC_AUDIO_STREAM, "1"},     {IDC_VIDEO_STREAM, "0"},    {IDC_MORE_OPTIONS, "-mbd 2"},
     };
     for (const auto& v : values) {
         EXPECT_EQ(dlg->ControlText(v.id), v.text) << v.id;
@@ -34,9 +34,9 @@ TEST_F(FormTest, FirstStartShowsTheDefaultsInDisabledControls) {
     EXPECT_TRUE(Check(IDC_PROCESS_AUDIO)->isChecked());
     EXPECT_FALSE(Check(IDC_CORRECT_RATIO)->isChecked());
     EXPECT_FALSE(Check(IDC_USE_AVISYNTH)->isChecked());
-    for (int id : {IDC_PROCESS_VIDEO, IDC_PROCESS_AUDIO, IDC_CORRECT_RATIO, IDC_USE_AVISYNTH,
-                   IDC_TEST, IDC_GENERATE, IDC_SAVE_FILE, IDC_PREVIEW, IDOK, IDC_COMMAND,
-                   IDC_OUTPUT_FILE}) {
+    for (int id :
+         {IDC_PROCESS_VIDEO, IDC_PROCESS_AUDIO, IDC_CORRECT_RATIO, IDC_USE_AVISYNTH, IDC_TEST,
+          IDC_GENERATE, IDC_SAVE_FILE, IDC_PREVIEW, IDOK, IDC_COMMAND, IDC_OUTPUT_FILE}) {
         EXPECT_FALSE(dlg->IsControlEnabled(id)) << id;
     }
     for (int id : {IDC_OPEN_FILE, IDC_SUPPORT, IDCANCEL, IDC_SOURCE_FILE, IDC_SOURCE_INFO}) {
@@ -85,7 +85,8 @@ TEST_F(FormTest, ControlsFollowTheTemplateInPlaceAndTabOrder) {
         while (next != nullptr && !(next->focusPolicy() & Qt::TabFocus)) {
             next = next->nextInFocusChain();
         }
-        EXPECT_EQ(next, expected[i + 1]) << "after control " << expected[i]->objectName().toStdString();
+        EXPECT_EQ(next, expected[i + 1])
+            << "after control " << expected[i]->objectName().toStdString();
     }
 }
 
@@ -123,9 +124,9 @@ TEST_F(FormTest, ComboStringWritingSelectsTheFirstItemThatBeginsWithTheText) {
         int index;  // -1: shown as typed
     };
     const Case cases[] = {
-        {IDC_ASPECT, "16:9", "16:9", 1},        {IDC_ASPECT, "16:9->", "16:9->4:3", 2},
-        {IDC_TARGET, "MPEG", "mpeg4", 3},       {IDC_TARGET, "xvid", "xvid", -1},
-        {IDC_AUDIO_BITRATE, "16", "16", -1},    {IDC_AUDIO_BITRATE, "1", "128", 2},
+        {IDC_ASPECT, "16:9", "16:9", 1},     {IDC_ASPECT, "16:9->", "16:9->4:3", 2},
+        {IDC_TARGET, "MPEG", "mpeg4", 3},    {IDC_TARGET, "xvid", "xvid", -1},
+        {IDC_AUDIO_BITRATE, "16", "16", -1}, {IDC_AUDIO_BITRATE, "1", "128", 2},
         {IDC_CHANNELS, "1", "1", -1},
     };
     for (const auto& c : cases) {

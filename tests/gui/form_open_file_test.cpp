@@ -11,9 +11,9 @@ namespace {
 // A one-second H.264/AAC clip of the given size, made by the installed ffmpeg.
 std::string MakeClip(const std::string& folder, const std::string& name, const std::string& size) {
     const std::string path = folder + name;
-    const std::string command = "ffmpeg -hide_banner -loglevel error -y -f lavfi -i testsrc=d=1:s=" +
-                                size + ":r=25 -f lavfi -i sine=d=1 -c:v libx264 -c:a aac -shortest \"" +
-                                path + "\"";
+    const std::string command =
+        "ffmpeg -hide_banner -loglevel error -y -f lavfi -i testsrc=d=1:s=" + size +
+        ":r=25 -f lavfi -i sine=d=1 -c:v libx264 -c:a aac -shortest \"" + path + "\"";
     EXPECT_EQ(RunSh(command), 0) << command;
     return path;
 }
@@ -27,8 +27,8 @@ TEST_F(FormTest, OpenFileProbesARealClipAndCorrectRatioUsesItsSize) {
 
     ASSERT_EQ(desktop.shellCommands.size(), 1u);
     const std::string f = desktop.ProgramFolder();
-    EXPECT_EQ(desktop.shellCommands[0], "\"" + f + "ffmpeg\" -i \"" + clip + "\" -an -vn 2>\"" + f +
-                                            "Conf/test.txt\"");
+    EXPECT_EQ(desktop.shellCommands[0],
+              "\"" + f + "ffmpeg\" -i \"" + clip + "\" -an -vn 2>\"" + f + "Conf/test.txt\"");
     const std::string info = dlg->ControlText(IDC_SOURCE_INFO);
     EXPECT_TRUE(info.starts_with("  Duration")) << info;
     EXPECT_NE(info.find("Video: h264"), std::string::npos) << info;

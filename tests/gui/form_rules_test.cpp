@@ -151,7 +151,8 @@ TEST_F(FormTest, MissingReportKeepsTheSourcePropertiesText) {
     EXPECT_EQ(dlg->ControlText(IDC_SOURCE_INFO), "old text");
     EXPECT_EQ(dlg->m_dSourceWidth, 0);
     // A report with bytes that are not UTF-8 shows them (read as Latin-1).
-    WriteFile("Conf/test.txt", "  Duration: 00:00:01.00 caf\xe9\nMust supply at least one output file\n");
+    WriteFile("Conf/test.txt",
+              "  Duration: 00:00:01.00 caf\xe9\nMust supply at least one output file\n");
     dlg->ParseProbeReport();
     EXPECT_EQ(dlg->ControlText(IDC_SOURCE_INFO), "  Duration: 00:00:01.00 caf\xc3\xa9\n");
 }

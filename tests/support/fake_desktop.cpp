@@ -40,7 +40,9 @@ FakeDesktop::~FakeDesktop() {
     fs::remove_all(folder, ec);
 }
 
-std::string FakeDesktop::ProgramFolder() { return folder.string() + "/"; }
+std::string FakeDesktop::ProgramFolder() {
+    return folder.string() + "/";
+}
 
 void FakeDesktop::ShowMessage(const std::string& text, const std::string& title,
                               mk::MessageIcon icon) {
@@ -110,6 +112,10 @@ bool FakeDesktop::OpenDocument(const std::string& path) {
     return true;
 }
 
-void FakeDesktop::MinimizeForm() { log.push_back("minimize"); }
+void FakeDesktop::MinimizeForm() {
+    log.push_back("minimize");
+}
 
-void FakeDesktop::RestoreForm() { log.push_back("restore"); }
+void FakeDesktop::RestoreForm() {
+    log.push_back("restore");
+}

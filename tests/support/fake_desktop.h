@@ -26,7 +26,8 @@ public:
 
     std::filesystem::path folder;
     std::vector<RecordedMessage> messages;
-    std::vector<std::string> log;  // every call in order: "shell: ...", "console: ...", "minimize", ...
+    std::vector<std::string>
+        log;  // every call in order: "shell: ...", "console: ...", "minimize", ...
     std::vector<mk::FileDialogRequest> dialogRequests;
     std::deque<std::optional<std::string>> dialogAnswers;  // next answers of open/save dialogs
     std::vector<std::string> shellCommands;
@@ -41,7 +42,8 @@ public:
     std::function<void(const std::string&)> onEdit;
 
     std::string ProgramFolder() override;
-    void ShowMessage(const std::string& text, const std::string& title, mk::MessageIcon icon) override;
+    void ShowMessage(const std::string& text, const std::string& title,
+                     mk::MessageIcon icon) override;
     std::optional<std::string> AskOpenFile(const mk::FileDialogRequest& request) override;
     std::optional<std::string> AskSaveFile(const mk::FileDialogRequest& request) override;
     int RunShell(const std::string& commandLine) override;

@@ -113,7 +113,8 @@ TEST(FaultProbeReport, OurFfmpegRewritesAMegabyteReportCompletely) {
     for (int i = 0; i < 50000; ++i) {
         modern += "  Stream #0:" + std::to_string(i) +
                   "[0x101](eng): Audio: mp2 ([3][0][0][0] / 0x0003), 48000 Hz, stereo, fltp\n"
-                  "    Metadata:\n      title           : (" + std::string(40, 'x') + ")\n";
+                  "    Metadata:\n      title           : (" +
+                  std::string(40, 'x') + ")\n";
     }
     modern += "At least one output file must be specified\n";
     const mk::toolkit::ProbeReport report = mk::toolkit::RewriteProbeReport(modern);
@@ -183,11 +184,10 @@ TEST(FaultBatchFile, NoLineIsLostOrMixedWithAnother) {
     } cases[] = {
         {"no file", "", "\"/p/ffmpeg\" -i \"/v/a.avi\"",
          "# Batch file for Morvakelin \n\"/p/ffmpeg\" -i \"/v/a.avi\" \n"},
-        {"user's last line without its end", "# x\nuser line", "cmd",
-         "# x\nuser line\ncmd \n"},
+        {"user's last line without its end", "# x\nuser line", "cmd", "# x\nuser line\ncmd \n"},
         {"zero bytes and CRLF kept", "# x\r\nA\0B\r\n"s, "c", "# x\r\nA\0B\r\nc \n"s},
-        {"a name with a line break stays inside its quotes",
-         "# x\n", "\"/p/ffmpeg\" -i \"/v/a\nb.avi\"", "# x\n\"/p/ffmpeg\" -i \"/v/a\nb.avi\" \n"},
+        {"a name with a line break stays inside its quotes", "# x\n",
+         "\"/p/ffmpeg\" -i \"/v/a\nb.avi\"", "# x\n\"/p/ffmpeg\" -i \"/v/a\nb.avi\" \n"},
     };
     for (const auto& c : cases) {
         fs::remove(batch);

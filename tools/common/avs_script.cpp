@@ -407,8 +407,8 @@ bool TranslateFilter(const Call& call, std::string& filter, std::string& problem
             problem = "a negative border";
             return false;
         }
-        filter = "pad=iw+" + std::to_string(0LL + l + r) + ":ih+" + std::to_string(0LL + t + b) + ":" +
-                 std::to_string(l) + ":" + std::to_string(t);
+        filter = "pad=iw+" + std::to_string(0LL + l + r) + ":ih+" + std::to_string(0LL + t + b) +
+                 ":" + std::to_string(l) + ":" + std::to_string(t);
         if (color)
             filter += ":color=" + *color;
         return true;

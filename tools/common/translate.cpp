@@ -235,15 +235,15 @@ Translation TranslateFfmpegArguments(const std::vector<std::string>& args,
         Side side = kTop;
         // Options of an earlier output are passed on as they stand; the old geometry options
         // among them would reach today's ffmpeg, which has none of them.
-        if (!inSection(i) && (GeometryOption(item.option, isCrop, side) ||
-                              item.option == "padcolor")) {
+        if (!inSection(i) &&
+            (GeometryOption(item.Base(), isCrop, side) || item.Base() == "padcolor")) {
             t.error = "cannot translate -" + item.option +
                       ": cropping and padding are translated only for the last output file";
             return t;
         }
         if (!inSection(i))
             continue;
-        if (GeometryOption(item.option, isCrop, side)) {
+        if (GeometryOption(item.Base(), isCrop, side)) {
             int v = 0;
             if (!item.hasValue || !ParseInt(item.value, v) || v < 0) {
                 t.error = "cannot translate -" + item.option + " " + item.value + ": " +
@@ -253,7 +253,7 @@ Translation TranslateFfmpegArguments(const std::vector<std::string>& args,
             }
             Bars& bars = isCrop ? crop : pad;
             bars.value[side] = v;
-        } else if (item.option == "padcolor") {
+        } else if (item.Base() == "padcolor") {
             padColor = item.value;
         } else if (item.option == "s") {
             const auto size = ParseFrameSize(item.value);
@@ -377,7 +377,7 @@ Translation TranslateFfmpegArguments(const std::vector<std::string>& args,
         if (inSection(i)) {
             bool isCrop = false;
             Side side = kTop;
-            if (GeometryOption(item.option, isCrop, side) || item.option == "padcolor")
+            if (GeometryOption(item.Base(), isCrop, side) || item.Base() == "padcolor")
                 continue;
             if (geometry && IsVideoFilterOption(item))
                 continue;

@@ -92,7 +92,9 @@ ConsoleResult QtDesktop::RunConsole(const std::string& commandLine, bool batch) 
     return ConsoleWindow::Run(commandLine, options, m_form);
 }
 
-void QtDesktop::EditFile(const std::string& path) { TextEditorWindow::Edit(path, m_form); }
+void QtDesktop::EditFile(const std::string& path) {
+    TextEditorWindow::Edit(path, m_form);
+}
 
 bool QtDesktop::ShowHelp(const std::string& path, int context) {
     return HelpViewer::Show(path, context, m_form);
