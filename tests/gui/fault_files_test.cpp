@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QTimer>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +17,7 @@
 #include <random>
 
 #include "support/form_fixture.h"
+#include "ui/qt/text_editor_window.h"
 
 using namespace mk::ids;
 namespace fs = std::filesystem;
@@ -30,26 +33,29 @@ public:
             m_mounted = ::mount(dir.c_str(), dir.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
                         ::mount(nullptr, dir.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY,
                                 nullptr) == 0;
-        } else {
-            fs::permissions(
-                dir, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                fs::perm_options::remove);
-            for (const auto& entry : fs::directory_iterator(dir)) {
-                fs::permissions(entry.path(), fs::perms::all & ~fs::perms::all,
-                                fs::perm_options::replace);
-                fs::permissions(entry.path(), fs::perms::owner_read, fs::perm_options::add);
+            return;
+        }
+        // The files of the folder too, never through a link: what it points to is not ours.
+        for (const auto& entry : fs::directory_iterator(dir)) {
+            if (entry.is_regular_file() && !entry.is_symlink()) {
+                fs::permissions(entry.path(), kWrite, fs::perm_options::remove);
             }
         }
+        fs::permissions(dir, kWrite, fs::perm_options::remove);
     }
     ~ReadOnlyFolder() {
         if (m_mounted) {
             ::umount2(m_dir.c_str(), MNT_DETACH);
-        } else if (geteuid() != 0) {
+            return;
+        }
+        if (geteuid() != 0) {
             std::error_code ec;
-            fs::permissions(m_dir, fs::perms::owner_all, fs::perm_options::add, ec);
+            fs::permissions(m_dir, fs::perms::owner_write, fs::perm_options::add, ec);
             for (const auto& entry : fs::directory_iterator(m_dir, ec)) {
-                fs::permissions(entry.path(), fs::perms::owner_read | fs::perms::owner_write,
-                                fs::perm_options::add, ec);
+                if (entry.is_regular_file() && !entry.is_symlink()) {
+                    fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add,
+                                    ec);
+                }
             }
         }
     }
@@ -65,6 +71,8 @@ public:
     }
 
 private:
+    static constexpr fs::perms kWrite =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
     fs::path m_dir;
     bool m_mounted = false;
 };
@@ -218,6 +226,50 @@ TEST_F(FaultFiles, ReadOnlyConfKeepsBatchAndLanguageFilesAsTheyWere) {
     ASSERT_EQ(desktop.consoleCommands.size(), 1u);
     dlg->OnOK();
     EXPECT_TRUE(dlg->IsControlEnabled(IDC_PREVIEW));
+}
+
+TEST_F(FaultFiles, ReadOnlyTvAvsAndBatchFileRunButEditsCannotBeLostSilently) {
+    MakeClip();
+    const std::string script = "AviSource(\"" + source + "\")\n";
+    const std::string batchText = "# Batch file for Morvakelin \n";
+    WriteFile("TV.avs", script);
+    WriteFile("Conf/batch.sh", batchText);
+    std::string outDir = (fs::temp_directory_path() / "morvakelin-out-XXXXXX").string();
+    outDir = mkdtemp(outDir.data());
+    output = outDir + "/out.mpg";
+    ReadOnlyFolder programFolder(desktop.folder);
+    ReadOnlyFolder conf(desktop.folder / "Conf");
+    std::string why;
+    if (!programFolder.Works(why) || !conf.Works(why)) {
+        GTEST_SKIP() << why;
+    }
+
+    // The AviSynth route only reads the script.
+    OpenAndChooseOutput();
+    Check(IDC_USE_AVISYNTH)->setChecked(true);
+    dlg->OnOK();
+    EXPECT_TRUE(desktop.messages.empty());
+    EXPECT_TRUE(dlg->IsControlEnabled(IDC_PREVIEW));
+
+    // The editor says it cannot save, keeps the changes on screen and the file as it was.
+    for (const auto& [name, before] : {std::pair{"TV.avs", script}, {"Conf/batch.sh", batchText}}) {
+        const std::string path = desktop.ProgramFolder() + name;
+        mk::TextEditorWindow editor(path);
+        ASSERT_TRUE(editor.Load());
+        editor.Editor()->appendPlainText(QStringLiteral("Trim(0, 10)"));
+        QString said;
+        QTimer::singleShot(0, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                said = box->text();
+                box->accept();
+            }
+        });
+        EXPECT_FALSE(editor.Save()) << name;
+        EXPECT_TRUE(said.startsWith(QStringLiteral("Cannot save"))) << said.toStdString();
+        EXPECT_TRUE(editor.IsModified()) << name;
+        EXPECT_EQ(ReadFile(path), before) << name;
+    }
+    fs::remove_all(outDir);
 }
 
 TEST_F(FaultFiles, TvAvsOfBinaryGarbageNeverEncodesFromIt) {

@@ -9,6 +9,13 @@
 
 #include "fuzz/fuzz_entries.h"
 
+namespace mk::fuzz {
+// Test names and messages show the target's name.
+void PrintTo(const Target& target, std::ostream* os) {
+    *os << target.name;
+}
+}  // namespace mk::fuzz
+
 namespace {
 
 namespace fs = std::filesystem;
