@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "platform/shell_dialect.h"
+#include "support/process_watch.h"
 #include "ui/qt/console_window.h"
 
 namespace mk {
@@ -23,45 +24,6 @@ namespace {
 
 // What Stop promises: every process ended within this long after the click.
 constexpr int kStopDeadlineMs = 2000;
-
-template <typename F>
-bool WaitFor(F done, int deadlineMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > deadlineMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
-
-// Live (not zombie) processes of a process group, from /proc.
-std::set<int> LiveMembers(qint64 group) {
-    std::set<int> pids;
-    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        bool number = false;
-        const int pid = entry.toInt(&number);
-        if (!number) {
-            continue;
-        }
-        std::ifstream stat("/proc/" + entry.toStdString() + "/stat");
-        std::string line;
-        if (!std::getline(stat, line) || line.rfind(')') == std::string::npos) {
-            continue;
-        }
-        std::istringstream rest(line.substr(line.rfind(')') + 1));
-        char state = 0;
-        long ppid = 0, pgrp = 0;
-        rest >> state >> ppid >> pgrp;
-        if (pgrp == group && state != 'Z' && state != 'X') {
-            pids.insert(pid);
-        }
-    }
-    return pids;
-}
 
 // An encode through our ffmpeg that reads its input at its own pace for a minute, so it is
 // surely still running when Stop comes.
