@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "app/qt_text.h"
+#include "support/env_guard.h"
 #include "support/form_fixture.h"
 
 using namespace mk::ids;
@@ -122,20 +123,9 @@ protected:
         if (!savedCwd.empty()) {
             fs::current_path(savedCwd);
         }
-        for (const auto& [name, value] : savedEnv) {
-            if (value) {
-                setenv(name.c_str(), value->c_str(), 1);
-            } else {
-                unsetenv(name.c_str());
-            }
-        }
     }
 
-    void SetEnv(const std::string& name, const std::string& value) {
-        const char* old = std::getenv(name.c_str());
-        savedEnv.emplace(name, old ? std::optional<std::string>(old) : std::nullopt);
-        setenv(name.c_str(), value.c_str(), 1);
-    }
+    void SetEnv(const std::string& name, const std::string& value) { env.Set(name, value); }
 
     std::vector<Call> Calls() const {
         std::map<std::string, Call> byTime;
@@ -167,7 +157,7 @@ protected:
 
     fs::path work, fake, savedCwd;
     std::string source, output;
-    std::map<std::string, std::optional<std::string>> savedEnv;
+    EnvironmentGuard env;  // restored when the test ends
 };
 
 TEST_P(FaultFileNames, EveryActionWorksOnTheNamedFilesAndRunsNothingElse) {

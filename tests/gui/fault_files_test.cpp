@@ -16,6 +16,7 @@
 #include <optional>
 #include <random>
 
+#include "support/env_guard.h"
 #include "support/form_fixture.h"
 #include "ui/qt/text_editor_window.h"
 
@@ -114,22 +115,9 @@ protected:
         fs::current_path(desktop.folder);  // whatever a run leaves by mistake stays in here
     }
 
-    void TearDown() override {
-        fs::current_path(savedCwd);
-        for (const auto& [name, value] : savedEnv) {
-            if (value) {
-                setenv(name.c_str(), value->c_str(), 1);
-            } else {
-                unsetenv(name.c_str());
-            }
-        }
-    }
+    void TearDown() override { fs::current_path(savedCwd); }
 
-    void SetEnv(const std::string& name, const std::string& value) {
-        const char* old = std::getenv(name.c_str());
-        savedEnv.emplace(name, old ? std::optional<std::string>(old) : std::nullopt);
-        setenv(name.c_str(), value.c_str(), 1);
-    }
+    void SetEnv(const std::string& name, const std::string& value) { env.Set(name, value); }
 
     // One second of picture and sound, made by the installed ffmpeg.
     void MakeClip() {
@@ -165,7 +153,7 @@ protected:
 
     std::string source, output;
     fs::path savedCwd;
-    std::map<std::string, std::optional<std::string>> savedEnv;
+    EnvironmentGuard env;  // restored when the test ends
 };
 
 TEST_F(FaultFiles, MissingConfFolderDegradesWithoutWritingAnything) {
