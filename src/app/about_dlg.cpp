@@ -1,9 +1,9 @@
 #include "app/about_dlg.h"
 
-#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 
+#include "app/dialog_units.h"
 #include "app/qt_text.h"
 #include "res/dialog_template.h"
 #include "res/resource.h"
@@ -11,12 +11,9 @@
 CAboutDlg::CAboutDlg(const QIcon& icon, QWidget* parent) : QDialog(parent) {
     const auto& t = mk::AboutDialogTemplate();
     setWindowTitle(mk::ToQ(t.title));
-    const QFontMetrics fm(font());
-    const double unitX = (fm.horizontalAdvance(QStringLiteral(
-                              "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) +
-                          26) /
-                         52 / 4.0;
-    const double unitY = fm.height() / 8.0;
+    const DialogUnits units = DialogUnits::ForFont(font());
+    const double unitX = units.x;
+    const double unitY = units.y;
     for (const auto& c : t.controls) {
         QWidget* w = nullptr;
         if (c.id == mk::ids::IDR_MAINFRAME) {

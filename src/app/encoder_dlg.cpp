@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/about_dlg.h"
+#include "app/dialog_units.h"
 #include "app/event_table.h"
 #include "app/qt_text.h"
 #include "command/field_bindings.h"
@@ -62,12 +63,9 @@ CEncoderDlg::CEncoderDlg(mk::Desktop& desktop, QWidget* parent, mk::ShellDialect
                    Qt::WindowContextHelpButtonHint);
     setAcceptDrops(true);
 
-    // Dialog units follow the dialog font, so the form keeps its proportions with any font.
-    const QFontMetrics fm(font());
-    const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-    const double avgWidth = (fm.horizontalAdvance(letters) + 26) / 52;
-    m_unitX = avgWidth / 4.0;
-    m_unitY = fm.height() / 8.0;
+    const DialogUnits units = DialogUnits::ForFont(font());
+    m_unitX = units.x;
+    m_unitY = units.y;
 
     CreateMenu();
     CreateControls();
