@@ -14,7 +14,7 @@
 #include <cstring>
 #include <string>
 
-#include "ui/qt/console_window.h"
+#include "qt/console_window.h"
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {

@@ -55,7 +55,7 @@ constexpr std::array<ControlTemplate, 45> kEncoderControls{{
     {IDC_GENERATE, K::DefPushButton, "Generate", D, 10, 280, 50, 14},
     {IDC_COMMAND, K::Edit, "", kReadOnly | D | kNoTabStop, 64, 281, 221, 13},
     {IDC_SAVE_FILE, K::DefPushButton, "Save File", D, 10, 300, 50, 14},
-    {IDC_OUTPUT_FILE, K::Edit, "", D | kNoTabStop | kNoHScroll, 64, 302, 221, 13},
+    {IDC_OUTPUT_FILE, K::Edit, "", D | kNoTabStop, 64, 302, 221, 13},
     {IDC_PREVIEW, K::DefPushButton, "Preview", D, 135, 320, 50, 14},
     {IDOK, K::DefPushButton, "Encode", D, 190, 320, 50, 14},
     {IDCANCEL, K::PushButton, "Exit", kNone, 245, 320, 50, 14},

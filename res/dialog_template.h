@@ -22,7 +22,6 @@ enum ControlFlag : unsigned {
     kDisabled = 1u << 0,
     kReadOnly = 1u << 1,
     kNoTabStop = 1u << 2,
-    kNoHScroll = 1u << 3,
 };
 
 // Place and size in dialog units.

@@ -4,7 +4,7 @@
 #include <QPushButton>
 
 #include "app/dialog_units.h"
-#include "app/qt_text.h"
+#include "qt/qt_text.h"
 #include "res/dialog_template.h"
 #include "res/resource.h"
 

@@ -1,7 +1,7 @@
 #include "app/encoder_app.h"
 
 #include "app/encoder_dlg.h"
-#include "platform/qt/qt_desktop.h"
+#include "qt/qt_desktop.h"
 
 bool CEncoderApp::InitInstance() {
     mk::QtDesktop desktop;

@@ -19,11 +19,11 @@
 #include "app/about_dlg.h"
 #include "app/dialog_units.h"
 #include "app/event_table.h"
-#include "app/qt_text.h"
-#include "command/field_bindings.h"
+#include "qt/qt_text.h"
+#include "form/field_bindings.h"
 #include "res/dialog_template.h"
 #include "res/resource.h"
-#include "ui/combo_string.h"
+#include "form/combo_string.h"
 
 using namespace mk::ids;
 

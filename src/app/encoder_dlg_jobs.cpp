@@ -8,7 +8,7 @@
 #include "jobs/encode_command.h"
 #include "jobs/stream_test.h"
 #include "res/resource.h"
-#include "rules/file_checks.h"
+#include "platform/file_checks.h"
 
 using namespace mk::ids;
 

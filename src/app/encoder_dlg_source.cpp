@@ -8,13 +8,13 @@
 #include <QPlainTextEdit>
 
 #include "app/encoder_dlg.h"
-#include "app/qt_text.h"
+#include "qt/qt_text.h"
 #include "probe/probe_command.h"
 #include "probe/report_parser.h"
 #include "probe/report_text.h"
 #include "res/resource.h"
 #include "rules/control_rules.h"
-#include "rules/file_checks.h"
+#include "platform/file_checks.h"
 #include "rules/output_chooser.h"
 
 using namespace mk::ids;

@@ -19,7 +19,7 @@
 #include "jobs/encode_command.h"
 #include "jobs/progress.h"
 #include "probe/report_parser.h"
-#include "rules/file_checks.h"
+#include "platform/file_checks.h"
 
 namespace mk::cli {
 

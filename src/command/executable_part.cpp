@@ -10,7 +10,7 @@ bool IsPlainWordChar(char c) {
 }
 
 // The codec word comes from the probe report, which is text we do not control (when the report
-// has no audio line, a piece of its first line is taken). cmd gets it as it stands, as always.
+// has no audio line, a piece of its first line is taken). cmd gets it unchanged.
 std::string ShellWord(const ShellDialect& d, const std::string& word) {
     if (d.IsWindows()) {
         return word;
@@ -60,7 +60,7 @@ std::string ExecutablePart(const ShellDialect& d, const std::string& folder, con
 
 std::string GenerateCommand(const ShellDialect& d, const std::string& folder, EncoderFields& f,
                             const std::string& audioCodec, const MoreOptionsWriter& writeBack) {
-    // The executable part is composed before the arguments, as Generate always did.
+    // The executable part first: BuildArguments may change fields (More options) while it runs.
     const std::string executable = ExecutablePart(d, folder, f, audioCodec, false);
     const std::string arguments = BuildArguments(f, d, writeBack);
     return "\"" + executable + arguments;

@@ -2,14 +2,14 @@
 
 #include <algorithm>
 
-#include "command/field_bindings.h"
+#include "form/field_bindings.h"
 #include "probe/probe_command.h"
 #include "probe/report_parser.h"
 #include "probe/report_text.h"
 #include "res/dialog_template.h"
 #include "rules/control_rules.h"
-#include "rules/file_checks.h"
-#include "ui/combo_string.h"
+#include "platform/file_checks.h"
+#include "form/combo_string.h"
 
 namespace mk {
 

@@ -59,8 +59,4 @@ std::string ShellDialect::BatchRunLine(std::string_view quotedBatchPath) const {
     return (IsWindows() ? "cmd /K " : "sh ") + std::string(quotedBatchPath);
 }
 
-std::string ShellDialect::EditorLine(std::string_view quotedPath) const {
-    return "notepad.exe " + std::string(quotedPath);
-}
-
 }  // namespace mk

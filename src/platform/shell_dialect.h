@@ -1,5 +1,5 @@
-// The command shell the composed texts are meant for. Windows reproduces the cmd.exe strings the
-// program has always written; POSIX is what runs here (/bin/sh). Every command text is built
+// The command shell the composed texts are meant for. Windows gives the cmd.exe strings of the
+// Windows program; POSIX is what runs here (/bin/sh). Every command text is built
 // against one dialect, so both stay testable on any machine.
 #pragma once
 
@@ -51,9 +51,6 @@ public:
     std::string ConsoleClose() const { return IsWindows() ? "\"" : ""; }
     // The console line that runs the batch file (quoted path).
     std::string BatchRunLine(std::string_view quotedBatchPath) const;
-    // Opens the editor on a quoted path (notepad on Windows); on POSIX the desktop seam's editor
-    // is used instead, so this is only the text for Windows.
-    std::string EditorLine(std::string_view quotedPath) const;
 
 private:
     explicit ShellDialect(Kind kind) : m_kind(kind) {}

@@ -18,7 +18,7 @@
 #include <thread>
 
 #include "support/process_watch.h"
-#include "ui/qt/console_window.h"
+#include "qt/console_window.h"
 
 namespace mk {
 namespace {

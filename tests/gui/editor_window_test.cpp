@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "ui/qt/text_editor_window.h"
+#include "qt/text_editor_window.h"
 
 namespace mk {
 namespace {

@@ -17,7 +17,7 @@
 
 #include "platform/shell_dialect.h"
 #include "support/process_watch.h"
-#include "ui/qt/console_window.h"
+#include "qt/console_window.h"
 
 namespace mk {
 namespace {

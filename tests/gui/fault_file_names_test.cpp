@@ -8,7 +8,7 @@
 #include <map>
 #include <optional>
 
-#include "app/qt_text.h"
+#include "qt/qt_text.h"
 #include "support/env_guard.h"
 #include "support/form_fixture.h"
 

@@ -18,7 +18,7 @@
 
 #include "support/env_guard.h"
 #include "support/form_fixture.h"
-#include "ui/qt/text_editor_window.h"
+#include "qt/text_editor_window.h"
 
 using namespace mk::ids;
 namespace fs = std::filesystem;

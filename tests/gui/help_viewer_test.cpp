@@ -10,7 +10,7 @@
 #include <fstream>
 #include <string>
 
-#include "ui/qt/help_viewer.h"
+#include "qt/help_viewer.h"
 
 namespace mk {
 namespace {

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "rules/file_checks.h"
+#include "platform/file_checks.h"
 #include "rules/file_filter.h"
 #include "rules/output_chooser.h"
 

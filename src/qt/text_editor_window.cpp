@@ -1,4 +1,4 @@
-#include "ui/qt/text_editor_window.h"
+#include "qt/text_editor_window.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -1,4 +1,4 @@
-#include "rules/file_checks.h"
+#include "platform/file_checks.h"
 
 #include <filesystem>
 #include <system_error>

@@ -1,4 +1,4 @@
-#include "command/field_bindings.h"
+#include "form/field_bindings.h"
 
 #include <array>
 

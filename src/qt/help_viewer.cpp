@@ -1,4 +1,4 @@
-#include "ui/qt/help_viewer.h"
+#include "qt/help_viewer.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "ui/combo_string.h"
+#include "form/combo_string.h"
 
 #include <cctype>
 

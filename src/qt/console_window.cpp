@@ -1,4 +1,4 @@
-#include "ui/qt/console_window.h"
+#include "qt/console_window.h"
 
 #include <QFontDatabase>
 #include <QHBoxLayout>

@@ -1,4 +1,4 @@
-#include "platform/qt/qt_desktop.h"
+#include "qt/qt_desktop.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -9,11 +9,11 @@
 #include <QProcess>
 #include <QUrl>
 
-#include "app/qt_text.h"
+#include "qt/qt_text.h"
 #include "rules/file_filter.h"
-#include "ui/qt/console_window.h"
-#include "ui/qt/help_viewer.h"
-#include "ui/qt/text_editor_window.h"
+#include "qt/console_window.h"
+#include "qt/help_viewer.h"
+#include "qt/text_editor_window.h"
 
 namespace mk {
 
