@@ -9,6 +9,7 @@
 #include <string>
 
 #include "command/encoder_fields.h"
+#include "form/form_model.h"
 #include "platform/desktop.h"
 #include "platform/shell_dialect.h"
 #include "rules/control_change.h"
@@ -119,6 +120,8 @@ private:
     void CreateMenu();
     void ConnectEvents();
     void ApplyChanges(const mk::ControlChanges& changes);
+    void ApplySourceOpened(const mk::SourceOpened& opened);
+    mk::FormEnv Env();
     void ApplyCaptions(std::span<const mk::Caption> captions);
     std::string ProbeReportPath();
     bool FileExists(const std::string& path) const;

@@ -1,8 +1,8 @@
 // Generate: the command line composed from the form.
 #include "app/encoder_dlg.h"
 #include "command/arguments.h"
-#include "command/executable_part.h"
 #include "command/geometry.h"
+#include "form/form_model.h"
 #include "probe/report_parser.h"
 #include "res/resource.h"
 
@@ -37,9 +37,5 @@ std::string CEncoderDlg::BuildArguments() {
 
 void CEncoderDlg::OnGenerate() {
     UpdateData(true);
-    const std::string folder = GetProgramFolder();
-    const std::string codec = GetSourceAudioCodec();
-    const std::string program = mk::ExecutablePart(m_dialect, folder, *this, codec, false);
-    m_strArguments = BuildArguments();
-    SetControlText(mk::ids::IDC_COMMAND, "\"" + program + m_strArguments);
+    ApplyChanges(mk::Generate(*this, Env()).changes);
 }

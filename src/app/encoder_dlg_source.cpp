@@ -8,13 +8,10 @@
 #include <QPlainTextEdit>
 
 #include "app/encoder_dlg.h"
-#include "qt/qt_text.h"
-#include "probe/probe_command.h"
-#include "probe/report_parser.h"
-#include "probe/report_text.h"
-#include "res/resource.h"
-#include "rules/control_rules.h"
+#include "form/form_model.h"
 #include "platform/file_checks.h"
+#include "qt/qt_text.h"
+#include "res/resource.h"
 #include "rules/output_chooser.h"
 
 using namespace mk::ids;
@@ -60,44 +57,34 @@ void CEncoderDlg::OnOpenFile() {
 }
 
 void CEncoderDlg::OpenSource(const std::string& path) {
-    m_strSourceFile = path;
-    SetControlText(IDC_SOURCE_FILE, path);
-    m_strSourceExt = mk::ExtensionOf(path);
-    if (!mk::IsVobExtension(m_strSourceExt)) {
-        SetControlText(IDC_AUDIO_STREAM, "1");
-        SetControlText(IDC_VIDEO_STREAM, "0");
-    } else {
-        m_bUseAviSynth = 0;
-        qobject_cast<QCheckBox*>(Control(IDC_USE_AVISYNTH))->setChecked(false);
-    }
-    ApplyControlRules();
-    const std::string folder = GetProgramFolder();
-    m_desktop.RunShell(mk::ProbeCommand(m_dialect, folder, m_strSourceFile));
-    ParseProbeReport();
+    const mk::ShellRunner run = [this](const std::string& line) {
+        return m_desktop.RunShell(line);
+    };
+    ApplySourceOpened(mk::OpenSource(*this, path, Env(), run));
 }
 
 void CEncoderDlg::ParseProbeReport() {
-    m_dSourceWidth = 0;
-    m_dSourceHeight = 0;
-    const auto report = mk::ReadProbeReport(ProbeReportPath());
-    if (!report) {
-        return;  // a missing report keeps the old source properties
+    ApplySourceOpened({{}, mk::ReadProbeReportInto(*this, Env())});
+}
+
+void CEncoderDlg::ApplySourceOpened(const mk::SourceOpened& opened) {
+    ApplyChanges(opened.changes);
+    if (opened.facts) {  // a missing report keeps the old source properties
+        auto* info = qobject_cast<QPlainTextEdit*>(Control(IDC_SOURCE_INFO));
+        info->setPlainText(mk::DecodeForeignText(opened.facts->sourceInfo));
     }
-    const mk::ProbeFacts facts = mk::ParseProbeText(*report);
-    auto* info = qobject_cast<QPlainTextEdit*>(Control(IDC_SOURCE_INFO));
-    info->setPlainText(mk::DecodeForeignText(facts.sourceInfo));
-    m_dSourceWidth = facts.width;
-    m_dSourceHeight = facts.height;
 }
 
 bool CEncoderDlg::IsPresettingOn() const {
     return MenuAction(ID_OPTIONS_PRESETTING)->isChecked();
 }
 
+mk::FormEnv CEncoderDlg::Env() {
+    return {m_dialect, GetProgramFolder(), IsPresettingOn()};
+}
+
 void CEncoderDlg::ApplyControlRules() {
-    const mk::RuleContext context{IsPresettingOn(), FileExists(m_strSourceFile),
-                                  FileExists(m_strOutputFile)};
-    ApplyChanges(mk::ApplyControlRules(*this, context));
+    ApplyChanges(mk::ApplyControlRules(*this, mk::ContextOf(*this, IsPresettingOn())));
 }
 
 void CEncoderDlg::EnableAllControls() {
@@ -118,41 +105,29 @@ void CEncoderDlg::SetVobControls() {
 
 void CEncoderDlg::OnProcessVideoAudio() {
     UpdateData(true);
-    if (IsPresettingOn()) {
-        ApplyControlRules();
-    }
+    ApplyChanges(mk::ProcessBoxChanged(*this, Env()));
 }
 
 void CEncoderDlg::OnKillfocusTarget() {
     UpdateData(true);
-    ApplyControlRules();
+    ApplyChanges(mk::TargetLeft(*this, Env()));
 }
 
 void CEncoderDlg::OnKillfocusFormat() {
     UpdateData(true);
-    if (IsPresettingOn()) {
-        ApplyChanges(mk::SizePresets(*this));
-    }
+    ApplyChanges(mk::FormatLeft(*this, Env()));
 }
 
 void CEncoderDlg::OnKillfocusAudioTarget() {
     UpdateData(true);
-    if (IsPresettingOn()) {
-        ApplyChanges(mk::AudioPresets(*this));
-    }
+    ApplyChanges(mk::AudioTargetLeft(*this, Env()));
 }
 
 void CEncoderDlg::OnOptionsPresetting() {
     QAction* item = MenuAction(ID_OPTIONS_PRESETTING);
-    if (item->isChecked()) {
-        item->setChecked(false);
-        UpdateData(true);
-        EnableAllControls();
-    } else {
-        item->setChecked(true);
-        UpdateData(true);
-        ApplyControlRules();
-    }
+    item->setChecked(!item->isChecked());
+    UpdateData(true);
+    ApplyChanges(mk::PresettingToggled(*this, Env(), item->isChecked()));
 }
 
 void CEncoderDlg::OnSaveFile() {
@@ -166,12 +141,7 @@ void CEncoderDlg::OnSaveFile() {
     if (!chosen) {
         return;
     }
-    m_strOutputFile = *chosen;
-    SetControlText(IDC_OUTPUT_FILE, *chosen);
-    EnableControl(IDC_GENERATE, true);
-    EnableControl(IDC_COMMAND, true);
-    EnableControl(IDOK, true);
-    EnableControl(IDC_PREVIEW, FileExists(m_strOutputFile));
+    ApplyChanges(mk::OutputChosen(*this, *chosen));
     UpdateData(true);
 }
 

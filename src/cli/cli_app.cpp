@@ -11,14 +11,8 @@
 #include "cli/cli_options.h"
 #include "cli/cli_process.h"
 #include "cli/cli_session.h"
-#include "command/arguments.h"
-#include "command/executable_part.h"
-#include "jobs/avs_script.h"
-#include "jobs/batch_file.h"
 #include "jobs/console_text.h"
-#include "jobs/encode_command.h"
 #include "jobs/progress.h"
-#include "probe/report_parser.h"
 #include "platform/file_checks.h"
 
 namespace mk::cli {
@@ -145,35 +139,18 @@ private:
     std::deque<std::string> m_lines;
 };
 
-// Encode: the AviSynth checks, then the command Encode runs, with progress; judged by the output.
-int Encode(EncoderFields& f, const ShellDialect& d, const std::string& folder, const CliOptions& o,
-           CliIo& io) {
-    const std::string codec = GetSourceAudioCodec(folder + d.ProbeReport());
-    if (f.m_bUseAviSynth == 1) {
-        const std::string script = folder + "TV.avs";
-        const auto text = ReadFilePrefix(script, kScriptSearchBytes);
-        if (!text) {
-            io.err << kName << ": File not found: TV.avs is not in ffmpeg's program folder.\n";
-            return kExitFailed;
-        }
-        if (!ScriptNamesSource(*text, f.m_strSourceFile)) {
-            io.err << kName
-                   << ": Edit file: Change the source filename in TV.avs, line: "
-                      "XXXsource(...).\n"
-                   << kName << ": the script is " << script << "\n";
-            return kExitFailed;
-        }
-    }
-    const std::string program = ExecutablePart(d, folder, f, codec, true);
-    f.m_strArguments = BuildArguments(f, d) + d.ConsoleClose();
-    const std::string line = EncodeConsoleLine(d, program, f.m_strArguments);
+// What one encode's run gave: the shell's result and the last lines of ffmpeg's output.
+struct EncodeRun {
+    GroupRun result;
+    std::deque<std::string> tail;
+};
 
-    const std::string& output = f.m_strOutputFile;
-    const std::optional<FileStamp> before = StampOf(output);
+// Runs the console line in a process group, with progress on stderr (or ffmpeg's own output with
+// --verbose).
+EncodeRun RunWithProgress(const std::string& line, const CliOptions& o, CliIo& io) {
     if (o.verbose) {
         io.err << line << "\n" << std::flush;
     }
-
     ProgressView progress(io);
     OutputTail tail;
     GroupRunOptions run;
@@ -189,27 +166,33 @@ int Encode(EncoderFields& f, const ShellDialect& d, const std::string& folder, c
     if (!o.verbose) {
         run.onTick = [&] { progress.Show(); };
     }
-    const GroupRun result = RunInGroup(line, run);
+    EncodeRun done{RunInGroup(line, run), {}};
     if (!o.verbose) {
         progress.Show();  // where ffmpeg got to, however quickly it ended
     }
     progress.Finish();
+    done.tail = tail.Lines();
+    return done;
+}
 
+// Judges the run by its exit and the output it left, says so, and returns the exit status. A
+// file this run created and left incomplete goes; a file that was there before is the user's.
+int ReportEncode(const EncodeRun& run, const std::string& output,
+                 const std::optional<FileStamp>& before, const CliOptions& o, CliIo& io) {
+    const GroupRun& result = run.result;
     const auto length = FileLength(output);
-    const bool done =
-        result.started && result.stopSignal == 0 && result.exitStatus == 0 && length && *length > 0;
-    if (done) {
+    if (result.started && result.stopSignal == 0 && result.exitStatus == 0 && length &&
+        *length > 0) {
         io.err << "done: " << output << " (" << *length << " bytes)\n";
         return kExitOk;
     }
-
     if (!result.started) {
         io.err << kName << ": could not start /bin/sh\n";
     } else if (result.stopSignal != 0) {
         io.err << kName << ": stopped; ffmpeg was interrupted\n";
     } else if (result.exitStatus != 0) {
         if (!o.verbose) {
-            for (const std::string& l : tail.Lines()) {
+            for (const std::string& l : run.tail) {
                 io.err << "  " << l << "\n";
             }
         }
@@ -218,8 +201,6 @@ int Encode(EncoderFields& f, const ShellDialect& d, const std::string& folder, c
         io.err << kName << ": " << (length ? "the output file is empty: " : "no output file: ")
                << output << "\n";
     }
-    // A file this run created is incomplete: it goes. A file that was there before is the
-    // user's; it stays, with a word when the run changed it.
     if (!before && length) {
         std::error_code ec;
         if (std::filesystem::remove(output, ec)) {
@@ -233,6 +214,21 @@ int Encode(EncoderFields& f, const ShellDialect& d, const std::string& folder, c
         }
     }
     return result.stopSignal != 0 ? 128 + result.stopSignal : kExitFailed;
+}
+
+// Encode: prepared as the form's Encode prepares it, run with progress, judged by its output.
+int Encode(EncoderFields& f, const FormEnv& env, const CliOptions& o, CliIo& io) {
+    const EncodePlan plan = PrepareEncode(f, env);
+    if (plan.refusal) {
+        io.err << kName << ": " << plan.refusal->title << ": " << plan.refusal->text << "\n";
+        if (!plan.editFile.empty()) {
+            io.err << kName << ": the script is " << plan.editFile << "\n";
+        }
+        return kExitFailed;
+    }
+    const std::optional<FileStamp> before = StampOf(f.m_strOutputFile);
+    const EncodeRun run = RunWithProgress(plan.consoleLine, o, io);
+    return ReportEncode(run, f.m_strOutputFile, before, o, io);
 }
 
 }  // namespace
@@ -277,25 +273,24 @@ int RunCli(std::span<const std::string> args, const std::string& programFolder, 
                << " (is the program folder writable?)\n";
     }
 
+    const FormEnv env{d, programFolder, !o.noPresets};
     if (o.print || o.batchAdd) {
-        const std::string codec = GetSourceAudioCodec(programFolder + d.ProbeReport());
-        const std::string command = GenerateCommand(d, programFolder, f, codec);
-        if (o.print) {
-            io.out << command << "\n" << std::flush;
-        }
         if (o.batchAdd) {
-            const std::string batch = programFolder + d.BatchFile();
-            const bool written = (FileExists(batch) || WriteBatchHeader(batch, d)) &&
-                                 AppendBatchCommand(batch, d, command);
-            if (!written) {
-                io.err << kName << ": cannot write the batch file " << batch << "\n";
+            const BatchAdded added = AddToBatch(f, env);
+            if (o.print) {
+                io.out << added.generated.command << "\n" << std::flush;
+            }
+            if (!added.written) {
+                io.err << kName << ": cannot write the batch file " << BatchFilePath(env) << "\n";
                 return kExitFailed;
             }
-            io.err << "added to " << batch << "\n";
+            io.err << "added to " << BatchFilePath(env) << "\n";
+        } else {
+            io.out << Generate(f, env).command << "\n" << std::flush;
         }
         return kExitOk;
     }
-    return Encode(f, d, programFolder, full, io);
+    return Encode(f, env, full, io);
 }
 
 }  // namespace mk::cli

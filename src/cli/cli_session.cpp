@@ -14,32 +14,36 @@ void Override(std::string& field, const std::optional<std::string>& value) {
 
 EncoderFields FieldsFor(const CliOptions& o, const ShellDialect& d, const std::string& folder,
                         const ShellRunner& run) {
-    const bool presetting = !o.noPresets;
+    const FormEnv env{d, folder, !o.noPresets};
     EncoderFields f;
-    OpenSourceFields(f, o.source, presetting, d, folder, run);
+    const SourceOpened opened = OpenSource(f, o.source, env, run);
+    ApplyToFields(f, opened.changes);
+    if (opened.facts) {
+        f.m_strSourceInfo = opened.facts->sourceInfo;
+    }
 
     // One click per box that changes, as a user would give them.
     if (o.noVideo) {
         f.m_bProcessVideo = 0;
-        ProcessBoxChanged(f, presetting);
+        ApplyToFields(f, ProcessBoxChanged(f, env));
     }
     if (o.noAudio) {
         f.m_bProcessAudio = 0;
-        ProcessBoxChanged(f, presetting);
+        ApplyToFields(f, ProcessBoxChanged(f, env));
     }
     // Combos of a side that is not processed are disabled: typed into, never left.
     Override(f.m_strTarget, o.target);
     if (f.m_bProcessVideo) {
-        TargetLeft(f, presetting);
+        ApplyToFields(f, TargetLeft(f, env));
     }
     Override(f.m_strFormat, o.format);
     if (f.m_bProcessVideo) {
-        FormatLeft(f, presetting);
+        ApplyToFields(f, FormatLeft(f, env));
     }
     Override(f.m_strAspect, o.aspect);
     Override(f.m_strAudioTarget, o.audioTarget);
     if (f.m_bProcessAudio) {
-        AudioTargetLeft(f, presetting);
+        ApplyToFields(f, AudioTargetLeft(f, env));
     }
     if (o.correctRatio) {
         f.m_bCorrectRatio = 1;

@@ -7,7 +7,7 @@
 
 #include "cli/cli_options.h"
 #include "command/encoder_fields.h"
-#include "jobs/session.h"
+#include "form/form_model.h"
 #include "platform/shell_dialect.h"
 
 namespace mk::cli {

@@ -8,7 +8,7 @@
 
 #include "cli/cli_options.h"
 #include "cli/cli_session.h"
-#include "jobs/session.h"
+#include "form/form_model.h"
 #include "probe/probe_command.h"
 #include "res/resource.h"
 

@@ -1,0 +1,225 @@
+#include "form/form_model.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "command/arguments.h"
+#include "command/executable_part.h"
+#include "form/combo_string.h"
+#include "form/field_bindings.h"
+#include "jobs/avs_script.h"
+#include "jobs/batch_file.h"
+#include "jobs/encode_command.h"
+#include "jobs/stream_test.h"
+#include "platform/file_checks.h"
+#include "probe/probe_command.h"
+#include "probe/report_text.h"
+#include "res/dialog_template.h"
+#include "res/resource.h"
+
+namespace mk {
+
+using namespace ids;
+
+namespace {
+
+// The text a control shows once `text` is written into it: combo boxes select the first item
+// that begins with it.
+std::string AsWritten(int id, const std::string& text) {
+    const auto lists = EncoderComboLists();
+    const auto list =
+        std::find_if(lists.begin(), lists.end(), [id](const ComboList& l) { return l.id == id; });
+    if (list == lists.end()) {
+        return text;
+    }
+    const int index = ComboStringIndex(list->items, text);
+    return index < 0 ? text : std::string(list->items[static_cast<std::size_t>(index)]);
+}
+
+ControlChange SetText(int id, std::string text) {
+    return {ChangeKind::SetText, id, std::move(text)};
+}
+
+ControlChange Enabled(int id, bool enable) {
+    return {enable ? ChangeKind::Enable : ChangeKind::Disable, id};
+}
+
+std::string ProgramPart(const EncoderFields& f, const FormEnv& env, bool forEncode) {
+    const std::string codec = GetSourceAudioCodec(env.folder + env.dialect.ProbeReport());
+    return ExecutablePart(env.dialect, env.folder, f, codec, forEncode);
+}
+
+// The arguments, with the words the target adds to More options put into its box, as they come.
+std::string ArgumentsInto(EncoderFields& f, const FormEnv& env, ControlChanges& changes) {
+    return BuildArguments(f, env.dialect, [&](const std::string& text) {
+        f.m_strMoreOptions = text;
+        changes.push_back(SetText(IDC_MORE_OPTIONS, text));
+    });
+}
+
+}  // namespace
+
+RuleContext ContextOf(const EncoderFields& f, bool presetting) {
+    return {presetting, FileExists(f.m_strSourceFile), FileExists(f.m_strOutputFile)};
+}
+
+void ApplyToFields(EncoderFields& f, const ControlChanges& changes) {
+    for (const ControlChange& c : changes) {
+        if (c.kind == ChangeKind::ClearAviSynthCheck) {
+            f.m_bUseAviSynth = 0;
+        } else if (c.kind == ChangeKind::SetText) {
+            if (std::string* field = TextFieldOf(f, c.id)) {
+                *field = AsWritten(c.id, c.text);
+            }
+        }
+    }
+}
+
+SourceOpened OpenSource(EncoderFields& f, const std::string& path, const FormEnv& env,
+                        const ShellRunner& run) {
+    SourceOpened opened;
+    f.m_strSourceFile = path;
+    opened.changes.push_back(SetText(IDC_SOURCE_FILE, path));
+    f.m_strSourceExt = ExtensionOf(path);
+    if (!IsVobExtension(f.m_strSourceExt)) {
+        opened.changes.push_back(SetText(IDC_AUDIO_STREAM, "1"));
+        opened.changes.push_back(SetText(IDC_VIDEO_STREAM, "0"));
+    } else {
+        f.m_bUseAviSynth = 0;
+        opened.changes.push_back({ChangeKind::ClearAviSynthCheck, IDC_USE_AVISYNTH});
+    }
+    // The rules see the other fields as the form last read them.
+    const ControlChanges rules = ApplyControlRules(f, ContextOf(f, env.presetting));
+    opened.changes.insert(opened.changes.end(), rules.begin(), rules.end());
+    run(ProbeCommand(env.dialect, env.folder, f.m_strSourceFile));
+    opened.facts = ReadProbeReportInto(f, env);
+    return opened;
+}
+
+std::optional<ProbeFacts> ReadProbeReportInto(EncoderFields& f, const FormEnv& env) {
+    f.m_dSourceWidth = 0;
+    f.m_dSourceHeight = 0;
+    const auto report = ReadProbeReport(env.folder + env.dialect.ProbeReport());
+    if (!report) {
+        return std::nullopt;
+    }
+    ProbeFacts facts = ParseProbeText(*report);
+    f.m_dSourceWidth = facts.width;
+    f.m_dSourceHeight = facts.height;
+    return facts;
+}
+
+ControlChanges ProcessBoxChanged(const EncoderFields& f, const FormEnv& env) {
+    return env.presetting ? ApplyControlRules(f, ContextOf(f, true)) : ControlChanges{};
+}
+
+ControlChanges TargetLeft(const EncoderFields& f, const FormEnv& env) {
+    return ApplyControlRules(f, ContextOf(f, env.presetting));
+}
+
+ControlChanges FormatLeft(const EncoderFields& f, const FormEnv& env) {
+    return env.presetting ? SizePresets(f) : ControlChanges{};
+}
+
+ControlChanges AudioTargetLeft(const EncoderFields& f, const FormEnv& env) {
+    return env.presetting ? AudioPresets(f) : ControlChanges{};
+}
+
+ControlChanges PresettingToggled(const EncoderFields& f, const FormEnv& env, bool nowOn) {
+    (void)env;
+    return nowOn ? ApplyControlRules(f, ContextOf(f, true)) : EnableAllControls();
+}
+
+ControlChanges OutputChosen(EncoderFields& f, const std::string& path) {
+    f.m_strOutputFile = path;
+    ControlChanges changes{SetText(IDC_OUTPUT_FILE, path), Enabled(IDC_COMMAND, true)};
+    const ControlChanges buttons = SetOutputButtons(f, FileExists(path));
+    changes.insert(changes.end(), buttons.begin(), buttons.end());
+    return changes;
+}
+
+Generated Generate(EncoderFields& f, const FormEnv& env) {
+    Generated g;
+    const std::string program = ProgramPart(f, env, false);
+    f.m_strArguments = ArgumentsInto(f, env, g.changes);
+    g.command = "\"" + program + f.m_strArguments;
+    g.changes.push_back(SetText(IDC_COMMAND, g.command));
+    return g;
+}
+
+EncodePlan PrepareEncode(EncoderFields& f, const FormEnv& env) {
+    EncodePlan plan;
+    if (f.m_bUseAviSynth == 1) {
+        const std::string script = env.folder + "TV.avs";
+        const auto text = ReadFilePrefix(script, kScriptSearchBytes);
+        if (!text) {
+            plan.refusal = {"TV.avs is not in ffmpeg's program folder.", "File not found"};
+            return plan;
+        }
+        if (!ScriptNamesSource(*text, f.m_strSourceFile)) {
+            plan.refusal = {"Change the source filename in TV.avs, line: XXXsource(...).",
+                            "Edit file"};
+            plan.editFile = script;
+            return plan;
+        }
+    }
+    const std::string program = ProgramPart(f, env, true);
+    f.m_strArguments = ArgumentsInto(f, env, plan.changes) + env.dialect.ConsoleClose();
+    plan.consoleLine = EncodeConsoleLine(env.dialect, program, f.m_strArguments);
+    return plan;
+}
+
+ControlChanges EncodeFinished(const EncoderFields& f, const ConsoleResult& result) {
+    // What a failed or stopped encode left behind is no output to preview.
+    const bool failed = result.stopped || result.exitStatus != 0;
+    return {Enabled(IDC_PREVIEW, FileExists(f.m_strOutputFile) && !failed)};
+}
+
+StreamTestPlan PrepareStreamTest(EncoderFields& f, const FormEnv& env) {
+    StreamTestPlan plan;
+    f.m_strArguments = StreamTestArguments(env.dialect, env.folder, f);
+    plan.testFile = env.folder + kStreamTestFile;
+    if (FileExists(plan.testFile)) {
+        std::remove(plan.testFile.c_str());  // a file that resists is left for ffmpeg to overwrite
+    }
+    plan.consoleLine = StreamTestConsoleLine(env.dialect, env.folder, f.m_strArguments);
+    return plan;
+}
+
+std::optional<FormMessage> StreamTestFinished(const std::string& testFile) {
+    const auto length = FileLength(testFile);
+    if (!length) {
+        return FormMessage{"Stream test file was not created.", "File not found"};
+    }
+    if (*length == 0) {
+        return FormMessage{"Stream test file is empty: \nSelected number of audio stream is wrong",
+                           "Empty File"};
+    }
+    return std::nullopt;
+}
+
+std::optional<FormMessage> PreviewCheck(const EncoderFields& f) {
+    const auto length = FileLength(f.m_strOutputFile);
+    if (f.m_strOutputFile.empty() || !length) {
+        return FormMessage{"Out file was not created.", "File not found"};
+    }
+    if (*length == 0) {
+        return FormMessage{"Out file is empty: Check command string.", "Empty File"};
+    }
+    return std::nullopt;
+}
+
+std::string BatchFilePath(const FormEnv& env) {
+    return env.folder + env.dialect.BatchFile();
+}
+
+BatchAdded AddToBatch(EncoderFields& f, const FormEnv& env) {
+    const std::string batch = BatchFilePath(env);
+    BatchAdded added;
+    const bool header = FileExists(batch) || WriteBatchHeader(batch, env.dialect);
+    added.generated = Generate(f, env);
+    added.written = header && AppendBatchCommand(batch, env.dialect, added.generated.command);
+    return added;
+}
+
+}  // namespace mk
