@@ -1,5 +1,6 @@
 #include "app/encoder_dlg.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -17,13 +18,14 @@
 #include <vector>
 
 #include "app/about_dlg.h"
+#include "app/app_icon.h"
 #include "app/dialog_units.h"
 #include "app/event_table.h"
-#include "qt/qt_text.h"
+#include "form/combo_string.h"
 #include "form/field_bindings.h"
+#include "qt/qt_text.h"
 #include "res/dialog_template.h"
 #include "res/resource.h"
-#include "form/combo_string.h"
 
 using namespace mk::ids;
 
@@ -49,13 +51,30 @@ bool IsFocusWatched(int id) {
     return false;
 }
 
+// True when the focus really left the control. Switching to another window is no loss of focus,
+// nor is opening a combo's list: Qt then moves the focus into the list's own popup window and
+// sends the combo a FocusOut for that too, first with the popup reason and then with another.
+bool FocusLeft(QWidget* control, Qt::FocusReason reason) {
+    if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason) {
+        return false;
+    }
+    if (auto* combo = qobject_cast<QComboBox*>(control); combo && combo->view()->isVisible()) {
+        return false;
+    }
+    // The widget taking the focus is already the application's focus widget; the list's popup
+    // is a child of the combo box, though in a window of its own.
+    for (QWidget* w = QApplication::focusWidget(); w != nullptr; w = w->parentWidget()) {
+        if (w == control) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 CEncoderDlg::CEncoderDlg(mk::Desktop& desktop, QWidget* parent, mk::ShellDialect dialect)
-    : QDialog(parent),
-      m_hIcon(QStringLiteral(":/icons/morvakelin.png")),
-      m_desktop(desktop),
-      m_dialect(dialect) {
+    : QDialog(parent), m_hIcon(AppIcon()), m_desktop(desktop), m_dialect(dialect) {
     const auto& t = mk::EncoderDialogTemplate();
     setWindowTitle(mk::ToQ(t.title));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -198,10 +217,9 @@ void CEncoderDlg::ConnectEvents() {
 
 bool CEncoderDlg::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusOut) {
-        const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        // Opening a combo's list or switching to another window is no loss of focus here.
-        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
-            Dispatch(Event::LosesFocus, watched->property("controlId").toInt());
+        auto* control = static_cast<QWidget*>(watched);
+        if (FocusLeft(control, static_cast<QFocusEvent*>(event)->reason())) {
+            Dispatch(Event::LosesFocus, control->property("controlId").toInt());
         }
     }
     return QDialog::eventFilter(watched, event);

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "app/about_dlg.h"
 #include "res/dialog_template.h"
 #include "support/form_fixture.h"
 
@@ -45,7 +46,9 @@ TEST_F(FormTest, FirstStartShowsTheDefaultsInDisabledControls) {
     EXPECT_EQ(dlg->windowTitle(), "Morvakelin");
     EXPECT_TRUE(dlg->IsPresettingOn());
     EXPECT_EQ(dlg->m_ctlAviSynth, Check(IDC_USE_AVISYNTH));
-    EXPECT_FALSE(dlg->windowIcon().isNull());
+    // The icon's images come from the resources, which must be registered.
+    EXPECT_FALSE(dlg->windowIcon().pixmap(32, 32).isNull());
+    EXPECT_FALSE(dlg->windowIcon().pixmap(256, 256).isNull());
 }
 
 TEST_F(FormTest, ControlsFollowTheTemplateInPlaceAndTabOrder) {
@@ -168,6 +171,21 @@ TEST_F(FormTest, SystemCommandsSixteenToThirtyOneAreTheAboutCommand) {
         QApplication::processEvents();
     }
     EXPECT_EQ(shown, 3);
+}
+
+TEST_F(FormTest, AboutBoxShowsTheIconAndEveryLineWhole) {
+    CAboutDlg about(dlg->m_hIcon, dlg.get());
+    int texts = 0;
+    for (QLabel* label : about.findChildren<QLabel*>()) {
+        if (label->text().isEmpty()) {
+            EXPECT_FALSE(label->pixmap().isNull());  // icon 128
+            continue;
+        }
+        ++texts;
+        const QRect shown = label->geometry().intersected(about.rect());
+        EXPECT_GE(shown.width(), label->sizeHint().width()) << label->text().toStdString();
+    }
+    EXPECT_EQ(texts, 2);
 }
 
 TEST_F(FormTest, EventsRouteToTheirHandlers) {

@@ -1,6 +1,8 @@
 // The control rules through the real form: the Presetting item, focus changes and Open File.
+#include <QAbstractItemView>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTest>
 
 #include "rules/control_rules.h"
 #include "support/form_fixture.h"
@@ -76,6 +78,51 @@ TEST_F(FormTest, TargetFocusLossAppliesPresetsBeforeTheNextHandlerReadsTheForm) 
     EXPECT_EQ(dlg->ControlText(IDC_AUDIO_TARGET), "mp2");
     EXPECT_FALSE(dlg->IsControlEnabled(IDC_VIDEO_BITRATE));
     EXPECT_EQ(dlg->m_strTarget, "svcd");
+}
+
+// Opening a combo's list moves the focus into the list's popup, which is no loss of focus: the
+// Target rules wait until the focus really leaves the box. Real key events throughout.
+TEST_F(FormTest, OpeningTheTargetListRunsNoRuleUntilTheFocusLeaves) {
+    struct Case {
+        bool presetting;
+        const char* bitrateAfterLeaving;  // the typed vcd's preset, or the text left alone
+    };
+    for (const Case& c : {Case{true, "1150"}, Case{false, "6000"}}) {
+        SCOPED_TRACE(c.presetting ? "presetting on" : "presetting off");
+        SetUp();
+        desktop.onShell = [](const std::string&) { return 0; };
+        desktop.dialogAnswers.push_back(WriteFile("movie.avi", "x"));
+        dlg->OnOpenFile();
+        if (!c.presetting) {
+            dlg->OnOptionsPresetting();
+            Check(IDC_USE_AVISYNTH)->setChecked(true);  // leaving Target clears it
+        }
+        const bool aviSynthBefore = Check(IDC_USE_AVISYNTH)->isChecked();
+        dlg->show();
+        dlg->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+        QComboBox* target = Combo(IDC_TARGET);
+        QTest::mouseClick(target->lineEdit(), Qt::LeftButton);
+        ASSERT_TRUE(target->hasFocus());
+        target->lineEdit()->selectAll();
+        QTest::keyClicks(target->lineEdit(), "vcd");
+
+        QTest::keyClick(target->lineEdit(), Qt::Key_Down, Qt::AltModifier);  // open the list
+        ASSERT_TRUE(QTest::qWaitFor([&] { return target->view()->isVisible(); }));
+        QApplication::processEvents();
+        EXPECT_EQ(dlg->ControlText(IDC_VIDEO_BITRATE), "6000");
+        EXPECT_EQ(Check(IDC_USE_AVISYNTH)->isChecked(), aviSynthBefore);
+        QTest::keyClick(target->view(), Qt::Key_Escape);  // close it again: still no rule
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !target->view()->isVisible(); }));
+        EXPECT_EQ(dlg->ControlText(IDC_VIDEO_BITRATE), "6000");
+        EXPECT_EQ(dlg->m_strTarget, "dvd");
+
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);  // really leaving
+        EXPECT_FALSE(target->hasFocus());
+        EXPECT_EQ(dlg->m_strTarget, "vcd");
+        EXPECT_EQ(dlg->ControlText(IDC_VIDEO_BITRATE), c.bitrateAfterLeaving);
+        EXPECT_FALSE(Check(IDC_USE_AVISYNTH)->isChecked());
+    }
 }
 
 TEST_F(FormTest, OpenFileSetsStreamsOrAviSynthByTheVobRules) {

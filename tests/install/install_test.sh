@@ -29,6 +29,7 @@ for size in 16 32 48 64 128 256; do
     icon="$prefix/share/icons/hicolor/${size}x${size}/apps/morvakelin.png"
     [ "$(head -c 4 "$icon" | tail -c 3)" = PNG ] || fail "no ${size}px icon"
 done
+grep -q "<svg" "$prefix/share/icons/hicolor/scalable/apps/morvakelin.svg" || fail "no scalable icon"
 
 entry="$prefix/share/applications/morvakelin.desktop"
 desktop-file-validate "$entry" || fail "the installed desktop entry is not valid"
