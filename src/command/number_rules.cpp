@@ -21,99 +21,114 @@ bool IsDigit(char c) {
 // Keeps exponent arithmetic far from overflow; no double needs more than a few hundred.
 constexpr long long kExponentLimit = 1000000000LL;
 
-}  // namespace
+// The pieces of a decimal number at the start of a text, as atof reads them.
+struct DecimalParts {
+    bool negative = false;
+    std::string_view intDigits;
+    std::string_view fracDigits;
+    long long exponent = 0;
+};
 
-double AtoF(std::string_view text) {
+std::size_t SkipDigits(std::string_view text, std::size_t i) {
+    while (i < text.size() && IsDigit(text[i])) {
+        ++i;
+    }
+    return i;
+}
+
+// The exponent after "e" at text[i]; it counts only when a digit follows "e" and its sign.
+long long ReadExponent(std::string_view text, std::size_t i) {
+    const std::size_t n = text.size();
+    if (i >= n || (text[i] != 'e' && text[i] != 'E')) {
+        return 0;
+    }
+    std::size_t j = i + 1;
+    bool negative = false;
+    if (j < n && (text[j] == '+' || text[j] == '-')) {
+        negative = text[j] == '-';
+        ++j;
+    }
+    long long exponent = 0;
+    for (; j < n && IsDigit(text[j]); ++j) {
+        if (exponent < kExponentLimit) {
+            exponent = exponent * 10 + (text[j] - '0');
+        }
+    }
+    return negative ? -exponent : exponent;
+}
+
+// Blanks, sign, digits, fraction and exponent; no digits at all gives empty digit views.
+DecimalParts ScanDecimal(std::string_view text) {
+    DecimalParts parts;
     std::size_t i = 0;
     const std::size_t n = text.size();
     while (i < n && IsSpace(text[i])) {
         ++i;
     }
-    bool negative = false;
     if (i < n && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
+        parts.negative = text[i] == '-';
         ++i;
     }
-    const std::size_t intStart = i;
-    while (i < n && IsDigit(text[i])) {
-        ++i;
-    }
-    const std::string_view intDigits = text.substr(intStart, i - intStart);
-    std::string_view fracDigits;
+    const std::size_t intEnd = SkipDigits(text, i);
+    parts.intDigits = text.substr(i, intEnd - i);
+    i = intEnd;
     if (i < n && text[i] == '.') {
-        const std::size_t fracStart = i + 1;
-        std::size_t j = fracStart;
-        while (j < n && IsDigit(text[j])) {
-            ++j;
-        }
-        fracDigits = text.substr(fracStart, j - fracStart);
-        if (!intDigits.empty() || !fracDigits.empty()) {
-            i = j;
+        const std::size_t fracEnd = SkipDigits(text, i + 1);
+        parts.fracDigits = text.substr(i + 1, fracEnd - i - 1);
+        if (!parts.intDigits.empty() || !parts.fracDigits.empty()) {
+            i = fracEnd;
         }
     }
-    if (intDigits.empty() && fracDigits.empty()) {
+    if (!parts.intDigits.empty() || !parts.fracDigits.empty()) {
+        parts.exponent = ReadExponent(text, i);
+    }
+    return parts;
+}
+
+// Overflow or underflow of from_chars: decided by the decimal order of the first significant digit.
+double OutOfRange(const DecimalParts& p) {
+    long long order = 0;
+    bool found = false;
+    for (std::size_t k = 0; k < p.intDigits.size() && !found; ++k) {
+        if (p.intDigits[k] != '0') {
+            order = static_cast<long long>(p.intDigits.size() - k) - 1;
+            found = true;
+        }
+    }
+    for (std::size_t k = 0; k < p.fracDigits.size() && !found; ++k) {
+        if (p.fracDigits[k] != '0') {
+            order = -static_cast<long long>(k) - 1;
+            found = true;
+        }
+    }
+    return (found && order + p.exponent > 0) ? std::numeric_limits<double>::infinity() : 0.0;
+}
+
+}  // namespace
+
+double AtoF(std::string_view text) {
+    const DecimalParts p = ScanDecimal(text);
+    if (p.intDigits.empty() && p.fracDigits.empty()) {
         return 0.0;
     }
-    // The exponent counts only when at least one digit follows "e" and its sign.
-    long long exponent = 0;
-    if (i < n && (text[i] == 'e' || text[i] == 'E')) {
-        std::size_t j = i + 1;
-        bool expNegative = false;
-        if (j < n && (text[j] == '+' || text[j] == '-')) {
-            expNegative = text[j] == '-';
-            ++j;
-        }
-        if (j < n && IsDigit(text[j])) {
-            while (j < n && IsDigit(text[j])) {
-                if (exponent < kExponentLimit) {
-                    exponent = exponent * 10 + (text[j] - '0');
-                }
-                ++j;
-            }
-            if (expNegative) {
-                exponent = -exponent;
-            }
-        }
-    }
-
     // One canonical form for from_chars, which is locale-free and rounds correctly.
     std::string canonical;
-    canonical.reserve(intDigits.size() + fracDigits.size() + 16);
-    canonical += intDigits.empty() ? std::string_view("0") : intDigits;
+    canonical.reserve(p.intDigits.size() + p.fracDigits.size() + 16);
+    canonical += p.intDigits.empty() ? std::string_view("0") : p.intDigits;
     canonical += '.';
-    canonical += fracDigits.empty() ? std::string_view("0") : fracDigits;
+    canonical += p.fracDigits.empty() ? std::string_view("0") : p.fracDigits;
     canonical += 'e';
-    canonical += std::to_string(exponent);
+    canonical += std::to_string(p.exponent);
 
     double value = 0.0;
-    const auto [ptr, ec] =
+    const auto result =
         std::from_chars(canonical.data(), canonical.data() + canonical.size(), value);
-    (void)ptr;
-    if (ec == std::errc::result_out_of_range) {
-        // Overflow or underflow: decide by the decimal order of the first significant digit.
-        long long order = 0;
-        bool found = false;
-        for (std::size_t k = 0; k < intDigits.size(); ++k) {
-            if (intDigits[k] != '0') {
-                order = static_cast<long long>(intDigits.size() - k) - 1;
-                found = true;
-                break;
-            }
-        }
-        if (!found) {
-            for (std::size_t k = 0; k < fracDigits.size(); ++k) {
-                if (fracDigits[k] != '0') {
-                    order = -static_cast<long long>(k) - 1;
-                    found = true;
-                    break;
-                }
-            }
-        }
-        value = (found && order + exponent > 0) ? std::numeric_limits<double>::infinity() : 0.0;
-    } else if (ec != std::errc()) {
+    if (result.ec == std::errc::result_out_of_range) {
+        value = OutOfRange(p);
+    } else if (result.ec != std::errc()) {
         value = 0.0;
     }
-    return negative ? -value : value;
+    return p.negative ? -value : value;
 }
 
 int TruncateToInt(double v) {
