@@ -8,17 +8,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSocketNotifier>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QVBoxLayout>
-
-#include <dirent.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <csignal>
-#include <fstream>
-#include <sstream>
 
 namespace mk {
 
@@ -27,7 +20,7 @@ namespace {
 constexpr int kMaxLines = 5000;
 // The view is brought up to date at most this often, however fast the command writes.
 constexpr int kFlushMs = 100;
-// How often a stopped command's process group is checked for stragglers.
+// How often the command is checked for its end (and a stopped one for stragglers).
 constexpr int kPollMs = 50;
 }  // namespace
 
@@ -36,13 +29,26 @@ ConsoleWindow::ConsoleWindow(const std::string& commandLine, const ConsoleOption
     : QDialog(parent),
       m_commandLine(commandLine),
       m_options(options),
+      m_process(options.stopPolicy),
       m_text(kMaxLines),
       m_progress(options.batch) {
     setWindowTitle(tr("Morvakelin console"));
     setSizeGripEnabled(true);
     resize(860, 520);
+    BuildWidgets();
+    LayOut();
+    FollowOutput();
 
-    m_command = new QLabel(QString::fromStdString(commandLine), this);
+    connect(m_stopButton, &QPushButton::clicked, this, &ConsoleWindow::Stop);
+    connect(m_closeButton, &QPushButton::clicked, this, &ConsoleWindow::reject);
+    m_flushTimer.setInterval(kFlushMs);
+    connect(&m_flushTimer, &QTimer::timeout, this, &ConsoleWindow::Flush);
+    m_pollTimer.setInterval(kPollMs);
+    connect(&m_pollTimer, &QTimer::timeout, this, &ConsoleWindow::PollProcess);
+}
+
+void ConsoleWindow::BuildWidgets() {
+    m_command = new QLabel(QString::fromStdString(m_commandLine), this);
     m_command->setWordWrap(true);
     m_command->setTextFormat(Qt::PlainText);
     m_command->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -69,7 +75,9 @@ ConsoleWindow::ConsoleWindow(const std::string& commandLine, const ConsoleOption
     m_closeButton = new QPushButton(tr("Close"), this);
     m_closeButton->setAutoDefault(false);
     m_stopButton->setAutoDefault(false);
+}
 
+void ConsoleWindow::LayOut() {
     auto* progressRow = new QHBoxLayout;
     progressRow->addWidget(m_bar, 1);
     progressRow->addWidget(m_timeLeft);
@@ -82,7 +90,9 @@ ConsoleWindow::ConsoleWindow(const std::string& commandLine, const ConsoleOption
     layout->addWidget(m_output, 1);
     layout->addLayout(progressRow);
     layout->addLayout(buttonRow);
+}
 
+void ConsoleWindow::FollowOutput() {
     // Follow the output while the view is at its end; a user who scrolls up reads in peace. The
     // range also grows later than the text (layout is lazy), so follow that too.
     QScrollBar* scroll = m_output->verticalScrollBar();
@@ -93,39 +103,9 @@ ConsoleWindow::ConsoleWindow(const std::string& commandLine, const ConsoleOption
             scroll->setValue(maximum);
         }
     });
-
-    connect(m_stopButton, &QPushButton::clicked, this, &ConsoleWindow::Stop);
-    connect(m_closeButton, &QPushButton::clicked, this, &ConsoleWindow::reject);
-
-    m_process.setProgram(QStringLiteral("/bin/sh"));
-    m_process.setArguments({QStringLiteral("-c"), QString::fromStdString(commandLine)});
-    m_process.setProcessChannelMode(QProcess::MergedChannels);
-    m_process.setStandardInputFile(QProcess::nullDevice());
-    // Its own session and process group, so Stop reaches every process of a pipeline or batch.
-    m_process.setChildProcessModifier([] { ::setsid(); });
-    connect(&m_process, &QProcess::readyReadStandardOutput, this, &ConsoleWindow::ReadOutput);
-    connect(&m_process, &QProcess::finished, this, &ConsoleWindow::OnShellFinished);
-    connect(&m_process, &QProcess::errorOccurred, this, &ConsoleWindow::OnError);
-
-    m_flushTimer.setInterval(kFlushMs);
-    connect(&m_flushTimer, &QTimer::timeout, this, &ConsoleWindow::Flush);
-    m_killTimer.setSingleShot(true);
-    connect(&m_killTimer, &QTimer::timeout, this, [this] {
-        m_killed = true;
-        SignalGroup(SIGKILL);
-    });
-    m_pollTimer.setInterval(kPollMs);
-    connect(&m_pollTimer, &QTimer::timeout, this, &ConsoleWindow::PollStoppedGroup);
 }
 
-ConsoleWindow::~ConsoleWindow() {
-    // Never leave a command running behind a window that is gone.
-    if (m_process.state() != QProcess::NotRunning || (m_result.stopped && GroupAlive())) {
-        m_process.disconnect(this);
-        SignalGroup(SIGKILL);
-        m_process.waitForFinished(1000);
-    }
-}
+ConsoleWindow::~ConsoleWindow() = default;  // the process ends every command left running
 
 ConsoleResult ConsoleWindow::Run(const std::string& commandLine, const ConsoleOptions& options,
                                  QWidget* parent) {
@@ -137,7 +117,7 @@ ConsoleResult ConsoleWindow::Run(const std::string& commandLine, const ConsoleOp
 }
 
 void ConsoleWindow::Start() {
-    if (m_running || m_process.state() != QProcess::NotRunning) {
+    if (m_running || m_process.Started()) {
         return;
     }
     m_running = true;
@@ -145,18 +125,34 @@ void ConsoleWindow::Start() {
     m_status->setText(tr("Running"));
     ShowNoPercentage();
     m_clock.start();
+    ShellOptions shell;
+    shell.out = Route::Pipe;
+    shell.err = Route::OtherOne;  // one stream, in the order the command wrote it
+    if (!m_process.Start(m_commandLine, shell)) {
+        m_result.exitStatus = -1;
+        Done(tr("Could not start /bin/sh"));
+        return;
+    }
+    m_group = m_process.Pid();
+    m_outputNotifier = new QSocketNotifier(m_process.OutFd(), QSocketNotifier::Read, this);
+    connect(m_outputNotifier, &QSocketNotifier::activated, this, &ConsoleWindow::ReadOutput);
     m_flushTimer.start();
-    m_process.start();
-    m_group = m_process.processId();
+    m_pollTimer.start();
 }
 
 void ConsoleWindow::ReadOutput() {
     // Read everything at once and leave the drawing to the timer, so the pipe never fills up
     // while the view is busy.
-    const QByteArray data = m_process.readAllStandardOutput();
-    const std::string_view chunk(data.constData(), static_cast<std::size_t>(data.size()));
-    m_progress.Feed(chunk);
-    m_text.Feed(chunk);
+    std::string data;
+    m_process.ReadOut(data);
+    if (m_process.OutFd() < 0 && m_outputNotifier) {
+        m_outputNotifier->setEnabled(false);  // its end: every writer has closed it
+    }
+    if (data.empty()) {
+        return;
+    }
+    m_progress.Feed(data);
+    m_text.Feed(data);
     m_dirty = true;
 }
 
@@ -219,83 +215,31 @@ void ConsoleWindow::Stop() {
     m_result.stopped = true;
     m_stopButton->setEnabled(false);
     m_status->setText(tr("Stopping..."));
-    SignalGroup(SIGTERM);
-    m_killTimer.start(m_options.stopGraceMs);
+    m_process.Stop();
 }
 
-void ConsoleWindow::OnShellFinished(int exitCode, QProcess::ExitStatus status) {
-    ReadOutput();
-    m_result.exitStatus = status == QProcess::NormalExit ? exitCode : -1;
-    if (m_result.stopped) {
-        // The shell is gone; its pipeline may still be finishing up. Wait for the whole group.
-        m_result.exitStatus = -1;
-        m_pollTimer.start();
-        PollStoppedGroup();
-        return;
+void ConsoleWindow::PollProcess() {
+    const bool ended = m_process.ShellEnded();
+    m_process.Poll();
+    if (!ended && m_process.ShellEnded()) {
+        OnShellFinished();
     }
-    if (status == QProcess::NormalExit) {
-        // Said plainly: a run that ended with an error is no finished encode.
-        Done(exitCode == 0 ? tr("Finished, exit status 0")
-                           : tr("Failed, exit status %1").arg(exitCode));
-    } else {
-        Done(tr("Ended abnormally (the shell was killed)"));
-    }
-}
-
-void ConsoleWindow::OnError(QProcess::ProcessError error) {
-    if (error == QProcess::FailedToStart) {
-        m_result.exitStatus = -1;
-        m_text.Feed(m_process.errorString().toStdString());
-        Done(tr("Could not start /bin/sh"));
-    }
-}
-
-void ConsoleWindow::PollStoppedGroup() {
-    if (m_killed || !GroupAlive()) {
-        // After SIGKILL nothing can hold on; what may remain are zombies awaiting their reaper.
+    if (m_result.stopped && m_process.Over()) {
         Done(tr("Stopped"));
     }
 }
 
-bool ConsoleWindow::GroupAlive() const {
-    if (m_group <= 0) {
-        return false;
+void ConsoleWindow::OnShellFinished() {
+    ReadOutput();
+    if (m_result.stopped) {
+        return;  // its pipeline may still be finishing up: the whole group is waited for
     }
-    if (::kill(static_cast<pid_t>(-m_group), 0) != 0 && errno != EPERM) {
-        return false;
-    }
-    // The group exists, but perhaps only as zombies waiting for a slow reaper: those are over.
-    DIR* proc = ::opendir("/proc");
-    if (!proc) {
-        return true;
-    }
-    bool alive = false;
-    while (const dirent* entry = ::readdir(proc)) {
-        if (entry->d_name[0] < '0' || entry->d_name[0] > '9') {
-            continue;
-        }
-        std::ifstream stat(std::string("/proc/") + entry->d_name + "/stat");
-        std::string line;
-        if (!std::getline(stat, line) || line.rfind(')') == std::string::npos) {
-            continue;
-        }
-        // "pid (name) state ppid pgrp ...": the name may hold anything, so read after its ')'.
-        std::istringstream fields(line.substr(line.rfind(')') + 1));
-        char state = 0;
-        long long parent = 0, group = 0;
-        if (fields >> state >> parent >> group && group == m_group && state != 'Z' &&
-            state != 'X') {
-            alive = true;
-            break;
-        }
-    }
-    ::closedir(proc);
-    return alive;
-}
-
-void ConsoleWindow::SignalGroup(int signal) const {
-    if (m_group > 0) {
-        ::kill(static_cast<pid_t>(-m_group), signal);
+    m_result.exitStatus = m_process.ExitCode().value_or(-1);
+    if (const auto code = m_process.ExitCode()) {
+        // Said plainly: a run that ended with an error is no finished encode.
+        Done(*code == 0 ? tr("Finished, exit status 0") : tr("Failed, exit status %1").arg(*code));
+    } else {
+        Done(tr("Ended abnormally (the shell was killed)"));
     }
 }
 
@@ -305,8 +249,10 @@ void ConsoleWindow::Done(const QString& status) {
     }
     m_running = false;
     m_pollTimer.stop();
-    m_killTimer.stop();
     m_flushTimer.stop();
+    if (m_outputNotifier) {
+        m_outputNotifier->setEnabled(false);
+    }
     m_text.Finish();
     m_dirty = true;
     Flush();

@@ -5,7 +5,6 @@
 
 #include <QDialog>
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QTimer>
 
 #include <functional>
@@ -15,18 +14,20 @@
 #include "jobs/console_text.h"
 #include "jobs/progress.h"
 #include "platform/desktop.h"
+#include "platform/process_runner.h"
 
 class QLabel;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
+class QSocketNotifier;
 
 namespace mk {
 
 struct ConsoleOptions {
     bool batch = false;          // several encodes in a row: no single percentage
     bool closeWhenDone = false;  // tests and benchmarks: close as soon as the command ends
-    int stopGraceMs = 1500;      // Stop asks politely first (ffmpeg then finishes its file)
+    StopPolicy stopPolicy;       // Stop asks politely first (ffmpeg then finishes its file)
 };
 
 class ConsoleWindow : public QDialog {
@@ -42,7 +43,7 @@ public:
                              QWidget* parent);
 
     void Start();
-    // Ends every process of the command: SIGTERM to its process group, SIGKILL after the grace.
+    // Ends every process of the command, as StopPolicy says.
     void Stop();
     bool IsRunning() const { return m_running; }
     // The shell's process id, which is also the command's process group; 0 before the start.
@@ -70,27 +71,26 @@ private:
     void Flush();
     void UpdateProgress();
     void ShowNoPercentage();
-    void OnShellFinished(int exitCode, QProcess::ExitStatus status);
-    void OnError(QProcess::ProcessError error);
-    void PollStoppedGroup();
-    bool GroupAlive() const;
-    void SignalGroup(int signal) const;
+    void BuildWidgets();
+    void LayOut();
+    void FollowOutput();
+    void PollProcess();
+    void OnShellFinished();
     void Done(const QString& status);
 
     std::string m_commandLine;
     ConsoleOptions m_options;
-    QProcess m_process;
+    ShellProcess m_process;
+    QSocketNotifier* m_outputNotifier = nullptr;
     ConsoleText m_text;
     ProgressParser m_progress;
     QElapsedTimer m_clock;
     QTimer m_flushTimer;
-    QTimer m_killTimer;
     QTimer m_pollTimer;
     bool m_dirty = false;
     bool m_follow = true;  // keep the view at the end of the output
     bool m_running = false;
     bool m_closeWhenOver = false;
-    bool m_killed = false;
     qint64 m_group = 0;
     ConsoleResult m_result;
     std::function<bool()> m_confirmStop;

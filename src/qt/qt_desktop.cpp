@@ -3,17 +3,16 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QEventLoop>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QProcess>
 #include <QUrl>
 
-#include "qt/qt_text.h"
-#include "rules/file_filter.h"
 #include "qt/console_window.h"
 #include "qt/help_viewer.h"
+#include "qt/process_wait.h"
+#include "qt/qt_text.h"
 #include "qt/text_editor_window.h"
+#include "rules/file_filter.h"
 
 namespace mk {
 
@@ -68,22 +67,19 @@ std::optional<std::string> QtDesktop::AskSaveFile(const FileDialogRequest& reque
 }
 
 int QtDesktop::RunShell(const std::string& commandLine) {
-    QProcess process;
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.setProcessChannelMode(QProcess::ForwardedChannels);
-    process.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), ToQ(commandLine)});
-    if (!process.waitForStarted()) {
+    ShellOptions options;
+    options.out = Route::Inherit;
+    options.err = Route::Inherit;
+    options.ownGroup = false;  // a Ctrl-C that ends the program ends this short wait with it
+    ShellProcess process;
+    if (!process.Start(commandLine, options)) {
         return -1;
     }
     // The form stays painted but takes no input until the command has ended.
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    QEventLoop loop;
-    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-    if (process.state() != QProcess::NotRunning) {
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    }
+    WaitWithEvents(process, QEventLoop::ExcludeUserInputEvents);
     QApplication::restoreOverrideCursor();
-    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return process.ExitCode().value_or(-1);
 }
 
 ConsoleResult QtDesktop::RunConsole(const std::string& commandLine, bool batch) {

@@ -1,7 +1,6 @@
 #include "qt/text_editor_window.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -9,13 +8,14 @@
 #include <QKeySequence>
 #include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QShortcut>
 #include <QStringDecoder>
 #include <QTextDocument>
 #include <QVBoxLayout>
+
+#include "qt/process_wait.h"
 
 namespace mk {
 
@@ -66,36 +66,28 @@ bool TextEditorWindow::EditWithVisual(const std::string& path, QWidget* parent) 
     if (visual.trimmed().isEmpty()) {
         return false;
     }
-    // The editor command is the user's own shell text; the path travels as an argument.
-    QProcess process;
-    process.setProgram(QStringLiteral("/bin/sh"));
-    process.setArguments({QStringLiteral("-c"), QString::fromLocal8Bit(visual) + " \"$1\"",
-                          QStringLiteral("sh"), QString::fromStdString(path)});
-    // A terminal editor gets the terminal the program was started from.
-    process.setProcessChannelMode(QProcess::ForwardedChannels);
-    process.setInputChannelMode(QProcess::ForwardedInputChannel);
-
+    // The editor command is the user's own shell text; the path travels as an argument. A
+    // terminal editor gets the terminal the program was started from, in its foreground group.
+    ShellOptions options;
+    options.inheritStdin = true;
+    options.out = Route::Inherit;
+    options.err = Route::Inherit;
+    options.ownGroup = false;
+    options.args = {path};
+    ShellProcess process;
+    if (!process.Start(visual.toStdString() + " \"$1\"", options)) {
+        return false;
+    }
     // Wait as notepad is waited for, but keep the form painted meanwhile.
     if (parent) {
         parent->setEnabled(false);
     }
-    QEventLoop loop;
-    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&process, &QProcess::errorOccurred, &loop, [&loop](QProcess::ProcessError e) {
-        if (e == QProcess::FailedToStart) {
-            loop.quit();
-        }
-    });
-    process.start();
-    if (process.state() != QProcess::NotRunning) {
-        loop.exec();
-    }
+    WaitWithEvents(process);
     if (parent) {
         parent->setEnabled(true);
     }
     // 127: the shell did not find the editor; fall back to ours.
-    return process.exitStatus() == QProcess::NormalExit &&
-           process.error() != QProcess::FailedToStart && process.exitCode() != 127;
+    return process.ExitCode() && *process.ExitCode() != 127;
 }
 
 bool TextEditorWindow::Load() {

@@ -166,8 +166,23 @@ TEST_F(CliRun, AviSynthRouteChecksTheScriptFirst) {
     EXPECT_EQ(FirstOf(ProbeStreams(Out()), "video")["codec_name"], "mpeg4");
 }
 
-// Stopped by a signal while ffmpeg writes: a status of 128 + the signal, and the half-written
-// output this run created is gone.
+// Live processes whose command line names `word` (our ffmpeg and the real one name the output).
+int LiveProcessesNaming(const std::string& word) {
+    int count = 0;
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+        std::string state;
+        std::ifstream(entry.path() / "stat") >> state >> state >> state;
+        std::string line = ReadAll((entry.path() / "cmdline").string());
+        if (line.find(word) != std::string::npos && state != "Z" && state != "X") {
+            ++count;
+        }
+    }
+    return count;
+}
+
+// Stopped by a signal while ffmpeg writes (Ctrl-C, kill, the terminal closed): a status of 128 +
+// the signal, no process of the encode left behind, and the half-written output this run created
+// is gone.
 TEST_F(CliRun, InterruptStopsFfmpegAndRemovesTheHalfWrittenOutput) {
     const std::string longClip = m_folder.File("long.avi");
     ASSERT_EQ(RunShell(Quoted(RealFfmpeg()) +
@@ -176,7 +191,7 @@ TEST_F(CliRun, InterruptStopsFfmpegAndRemovesTheHalfWrittenOutput) {
                        Quoted(longClip))
                   .exitCode,
               0);
-    for (const int signal : {SIGINT, SIGTERM}) {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
         const std::string log = m_folder.File("cli.log");
         const pid_t pid = fork();
         if (pid == 0) {
@@ -202,6 +217,7 @@ TEST_F(CliRun, InterruptStopsFfmpegAndRemovesTheHalfWrittenOutput) {
         waitpid(pid, &status, 0);
         ASSERT_TRUE(WIFEXITED(status));
         EXPECT_EQ(WEXITSTATUS(status), 128 + signal) << ReadAll(log);
+        EXPECT_EQ(LiveProcessesNaming(Out()), 0) << signal;
         EXPECT_FALSE(fs::exists(Out())) << ReadAll(log);
         EXPECT_NE(ReadAll(log).find("removed the incomplete output"), std::string::npos);
     }

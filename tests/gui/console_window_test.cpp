@@ -17,8 +17,8 @@
 #include <string>
 #include <thread>
 
-#include "support/process_watch.h"
 #include "qt/console_window.h"
+#include "support/process_watch.h"
 
 namespace mk {
 namespace {
@@ -134,7 +134,7 @@ TEST(ConsoleWindow, StopEndsEveryProcessOfTheCommand) {
     };
     for (const auto& c : cases) {
         ConsoleOptions options;
-        options.stopGraceMs = 300;
+        options.stopPolicy = {std::chrono::milliseconds(300), std::chrono::milliseconds(300)};
         ConsoleWindow window(c.command, options);
         window.Start();
         const qint64 group = window.ProcessGroup();

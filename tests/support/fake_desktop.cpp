@@ -1,23 +1,17 @@
 #include "support/fake_desktop.h"
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <fstream>
+
+#include "platform/process_runner.h"
 
 namespace fs = std::filesystem;
 
 int RunSh(const std::string& commandLine) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        freopen("/dev/null", "r", stdin);
-        execl("/bin/sh", "sh", "-c", commandLine.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    mk::ShellOptions options;
+    options.out = mk::Route::Inherit;
+    options.err = mk::Route::Inherit;
+    return mk::RunShellWaited(commandLine, options);
 }
 
 FakeDesktop::FakeDesktop() {
