@@ -14,6 +14,7 @@
 #include "jobs/console_text.h"
 #include "jobs/progress.h"
 #include "platform/file_checks.h"
+#include "platform/shell_limits.h"
 
 namespace mk::cli {
 
@@ -24,8 +25,19 @@ constexpr std::size_t kTailLines = 8;         // of ffmpeg's output, shown when 
 constexpr std::size_t kTailLineLength = 200;  // its build configuration alone is 2000 characters
 
 int BadOptions(CliIo& io, const std::string& why) {
-    io.err << kName << ": " << why << "\n" << Usage();
+    io.err << kName << ": " << why << "\n" << HelpHint();
     return kExitBadOptions;
+}
+
+// exec refuses a longer line; the shell's caller would see nothing but exit status 127.
+bool TooLongForShell(const std::string& line) {
+    return line.size() > LongestShellLine();
+}
+
+int CommandTooLong(CliIo& io, const std::string& line) {
+    return BadOptions(io, "the command is " + std::to_string(line.size()) +
+                              " bytes, longer than the shell can take (at most " +
+                              std::to_string(LongestShellLine()) + ")");
 }
 
 // Size and modification time, to tell whether a run touched a file that was there before.
@@ -226,6 +238,9 @@ int Encode(EncoderFields& f, const FormEnv& env, const CliOptions& o, CliIo& io)
         }
         return kExitFailed;
     }
+    if (TooLongForShell(plan.consoleLine)) {
+        return CommandTooLong(io, plan.consoleLine);
+    }
     const std::optional<FileStamp> before = StampOf(f.m_strOutputFile);
     const EncodeRun run = RunWithProgress(plan.consoleLine, o, io);
     return ReportEncode(run, f.m_strOutputFile, before, o, io);
@@ -275,6 +290,9 @@ int RunCli(std::span<const std::string> args, const std::string& programFolder, 
 
     const FormEnv env{d, programFolder, !o.noPresets};
     if (o.print || o.batchAdd) {
+        if (const std::string command = Generate(f, env).command; TooLongForShell(command)) {
+            return CommandTooLong(io, command);
+        }
         if (o.batchAdd) {
             const BatchAdded added = AddToBatch(f, env);
             if (o.print) {

@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
+#include <cstdint>
+#include <limits>
 #include <string_view>
+#include <utility>
 
-#include "res/dialog_template.h"
+#include "cli/cli_values.h"
+#include "platform/shell_limits.h"
 #include "res/resource.h"
 
 #ifndef MORVAKELIN_VERSION
@@ -16,12 +19,9 @@ namespace mk::cli {
 
 namespace {
 
-enum class ValueKind { Word, Number, Size, Text };
-
 struct ValueOption {
     std::string_view name;
-    ValueKind kind;
-    int comboId;  // the combo whose list items are accepted as they are; 0 for none
+    ValueRule rule;
     std::optional<std::string> CliOptions::*field;
 };
 
@@ -31,21 +31,31 @@ struct FlagOption {
 };
 
 using O = CliOptions;
+using K = ValueKind;
 using namespace ids;
 
+// The command writes bitrates in kbit/s followed by "000": ffmpeg's -b takes a 64-bit count of
+// bits per second, -ab a 32-bit one.
+constexpr std::uint64_t kMaxInt = std::numeric_limits<std::int32_t>::max();
+constexpr std::uint64_t kMaxVideoKbits = std::numeric_limits<std::int64_t>::max() / 1000;
+constexpr std::uint64_t kMaxAudioKbits = kMaxInt / 1000;
+constexpr std::uint64_t kMaxSide = 65535;
+constexpr std::uint64_t kMaxChannels = 64;  // the most any ffmpeg from 4.x on takes
+constexpr std::size_t kLongestPath = 4095;  // PATH_MAX less its zero byte
+
 const std::array<ValueOption, 12> kValueOptions{{
-    {"--target", ValueKind::Word, IDC_TARGET, &O::target},
-    {"--format", ValueKind::Word, IDC_FORMAT, &O::format},
-    {"--aspect", ValueKind::Word, IDC_ASPECT, &O::aspect},
-    {"--video-bitrate", ValueKind::Number, 0, &O::videoBitrate},
-    {"--width", ValueKind::Size, 0, &O::width},
-    {"--height", ValueKind::Size, 0, &O::height},
-    {"--audio-target", ValueKind::Word, IDC_AUDIO_TARGET, &O::audioTarget},
-    {"--audio-bitrate", ValueKind::Number, 0, &O::audioBitrate},
-    {"--channels", ValueKind::Number, 0, &O::channels},
-    {"--video-stream", ValueKind::Number, 0, &O::videoStream},
-    {"--audio-stream", ValueKind::Number, 0, &O::audioStream},
-    {"--more-options", ValueKind::Text, 0, &O::moreOptions},
+    {"--target", {K::ListWord, IDC_TARGET}, &O::target},
+    {"--format", {K::Word, IDC_FORMAT}, &O::format},
+    {"--aspect", {K::Aspect}, &O::aspect},
+    {"--video-bitrate", {K::Number, 0, 0, kMaxVideoKbits}, &O::videoBitrate},
+    {"--width", {K::Size, 0, 1, kMaxSide}, &O::width},
+    {"--height", {K::Size, 0, 1, kMaxSide}, &O::height},
+    {"--audio-target", {K::Word, IDC_AUDIO_TARGET}, &O::audioTarget},
+    {"--audio-bitrate", {K::Number, 0, 0, kMaxAudioKbits}, &O::audioBitrate},
+    {"--channels", {K::Number, 0, 1, kMaxChannels}, &O::channels},
+    {"--video-stream", {K::Number, 0, 0, kMaxInt}, &O::videoStream},
+    {"--audio-stream", {K::Number, 0, 0, kMaxInt}, &O::audioStream},
+    {"--more-options", {K::Text}, &O::moreOptions},
 }};
 
 const std::array<FlagOption, 10> kFlags{{
@@ -61,51 +71,29 @@ const std::array<FlagOption, 10> kFlags{{
     {"--version", &O::version},
 }};
 
-bool IsComboItem(int comboId, std::string_view value) {
-    for (const ComboList& list : EncoderComboLists()) {
-        if (list.id == comboId) {
-            return std::find(list.items.begin(), list.items.end(), value) != list.items.end();
+// What only the whole set of options can tell; empty when all is well.
+std::string CheckTogether(const CliOptions& o) {
+    for (const auto& [name, path] : {std::pair{"--source", &o.source}, {"--output", &o.output}}) {
+        if (path->size() > kLongestPath) {
+            return std::string("path too long for ") + name + ": " + Shown(*path) + " (at most " +
+                   std::to_string(kLongestPath) + " characters)";
         }
     }
-    return false;
-}
-
-// Words and numbers go into the command unquoted, so they may hold nothing the shell acts on.
-bool IsPlainWord(std::string_view value) {
-    return !value.empty() && std::all_of(value.begin(), value.end(), [](char c) {
-        return std::isalnum(static_cast<unsigned char>(c)) || c == ':' || c == '.' || c == '_' ||
-               c == '-' || c == '+';
-    });
-}
-
-bool IsDigits(std::string_view value) {
-    return !value.empty() && std::all_of(value.begin(), value.end(), [](char c) {
-        return std::isdigit(static_cast<unsigned char>(c));
-    });
-}
-
-// Empty when the value suits the option, else the reason.
-std::string CheckValue(const ValueOption& o, const std::string& value) {
-    switch (o.kind) {
-        case ValueKind::Word:
-            if (IsComboItem(o.comboId, value) || IsPlainWord(value)) {
-                return {};
-            }
-            return "invalid value for " + std::string(o.name) + ": '" + value +
-                   "' (letters, digits and : . _ - + only)";
-        case ValueKind::Size:
-            if (value.empty()) {
-                return {};
-            }
-            [[fallthrough]];
-        case ValueKind::Number:
-            if (IsDigits(value)) {
-                return {};
-            }
-            return "invalid value for " + std::string(o.name) + ": '" + value +
-                   "' (a whole number is expected)";
-        case ValueKind::Text:
-            break;
+    // ffmpeg refuses a frame whose padded area passes INT_MAX / 8 bytes.
+    if (o.width && o.height && !o.width->empty() && !o.height->empty()) {
+        const std::uint64_t area = (std::stoull(*o.width) + 128) * (std::stoull(*o.height) + 128);
+        if (area >= kMaxInt / 8) {
+            return "frame too large: --width " + *o.width + " --height " + *o.height +
+                   " (ffmpeg takes frames up to about 16000x16000)";
+        }
+    }
+    // The command holds at least both paths and the More options text.
+    const std::size_t least =
+        o.source.size() + o.output.size() + o.moreOptions.value_or("").size() + 64;
+    if (least > LongestShellLine()) {
+        return "the command would be longer than the shell can take (over " +
+               std::to_string(least) + " bytes, at most " + std::to_string(LongestShellLine()) +
+               "): shorten --more-options";
     }
     return {};
 }
@@ -159,14 +147,15 @@ ParseResult ParseCli(std::span<const std::string> args) {
             return fail(name.starts_with("-") ? "unknown option " + name
                                               : "unexpected argument '" + name + "'");
         }
-        const auto value = takeValue(option->kind == ValueKind::Text);
+        const auto value = takeValue(option->rule.kind == ValueKind::Text);
         if (!value) {
             return fail("missing value for " + name);
         }
-        if (std::string why = CheckValue(*option, *value); !why.empty()) {
+        std::string taken = *value;
+        if (std::string why = CheckValue(name, option->rule, taken); !why.empty()) {
             return fail(why);
         }
-        options.*(option->field) = *value;
+        options.*(option->field) = std::move(taken);
     }
 
     if (options.help || options.version) {
@@ -177,6 +166,9 @@ ParseResult ParseCli(std::span<const std::string> args) {
     }
     if (options.output.empty()) {
         return fail("missing output: --output FILE is required");
+    }
+    if (std::string why = CheckTogether(options); !why.empty()) {
+        return fail(why);
     }
     return {options, {}};
 }
@@ -196,6 +188,10 @@ std::string Usage() {
            "The source is probed as Open File does; unless --no-presets, the presets of the\n"
            "chosen target, format and audio target are applied; options given always win.\n"
            "Exit status: 0 done, 1 failed, 2 bad options, 128+N stopped by signal N.\n";
+}
+
+std::string HelpHint() {
+    return "Try 'morvakelin-cli --help' for the options.\n";
 }
 
 std::string VersionLine() {

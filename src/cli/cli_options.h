@@ -40,12 +40,18 @@ struct ParseResult {
 
 // The arguments after the program's name. "--name value" and "--name=value" are both taken.
 // --help and --version need nothing else; every other run needs --source and --output.
-// Numbers must be digits (width and height may be empty: no size option); words and numbers
-// stand unquoted in the command, so they may not carry characters the shell would act on.
+// Every value is checked here (cli/cli_values.h): a target is one of the list's words in any
+// letter case, taken in lower case (as are other list words); numbers stay within what ffmpeg's
+// options take (width and height may be empty: no size option); nothing the shell would act on
+// stands unquoted in the command; paths, words and the whole command stay within what the
+// system can pass on.
 ParseResult ParseCli(std::span<const std::string> args);
 
 // The usage text, ending in a line end.
 std::string Usage();
+
+// The line that follows a refusal, pointing at --help; ends in a line end.
+std::string HelpHint();
 
 // "morvakelin-cli " and the project's version.
 std::string VersionLine();
