@@ -12,6 +12,13 @@ namespace {
 // them, and keeping it would only let a runaway writer grow our memory.
 constexpr std::size_t kMaxLine = 64 * 1024;
 
+// A time left is shown once the encode has made progress for this long and done this much.
+constexpr double kMinProgressSeconds = 2.0;
+constexpr double kMinFraction = 0.03;
+// How quickly the smoothed speed follows the measured one, and the time shown its estimate.
+constexpr double kSpeedSeconds = 4.0;
+constexpr double kShownSeconds = 3.0;
+
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -135,12 +142,49 @@ std::optional<int> ProgressParser::Percent() const {
     return static_cast<int>(percent);
 }
 
-std::optional<double> ProgressParser::SecondsLeft(double elapsedSeconds) const {
-    if (Indeterminate() || !m_duration || !m_position || *m_position <= 0 || elapsedSeconds <= 0) {
+std::optional<double> ProgressParser::SecondsLeft(double elapsedSeconds) {
+    if (Indeterminate() || !m_duration || !m_position || elapsedSeconds <= 0) {
         return std::nullopt;
     }
-    const double remaining = std::max(0.0, *m_duration - *m_position);
-    return elapsedSeconds * remaining / *m_position;
+    return m_timeLeft.Update(*m_position, *m_duration, elapsedSeconds);
+}
+
+std::optional<double> TimeLeftEstimate::Update(double position, double duration, double elapsed) {
+    if (!m_firstElapsed) {
+        if (position <= 0) {
+            return std::nullopt;
+        }
+        m_firstElapsed = elapsed;
+        m_firstPosition = position;
+    }
+    const double remaining = std::max(0.0, duration - position);
+    if (!m_speed) {
+        const double span = elapsed - *m_firstElapsed;
+        if (span < kMinProgressSeconds || position < duration * kMinFraction ||
+            position <= m_firstPosition) {
+            return std::nullopt;
+        }
+        m_speed = (position - m_firstPosition) / span;
+        m_shown = remaining / *m_speed;
+        m_lastElapsed = m_lastCall = elapsed;
+        m_lastPosition = position;
+        return m_shown;
+    }
+    // Between two reports of the position the time shown simply counts down.
+    m_shown = std::max(0.0, m_shown - std::max(0.0, elapsed - m_lastCall));
+    m_lastCall = std::max(m_lastCall, elapsed);
+    const double step = elapsed - m_lastElapsed;
+    if (position != m_lastPosition && step > 0) {
+        const double speed = std::max(0.0, position - m_lastPosition) / step;
+        m_speed = *m_speed + (1 - std::exp(-step / kSpeedSeconds)) * (speed - *m_speed);
+        m_lastElapsed = elapsed;
+        m_lastPosition = position;
+        if (*m_speed > 0) {
+            const double estimate = remaining / *m_speed;
+            m_shown += (1 - std::exp(-step / kShownSeconds)) * (estimate - m_shown);
+        }
+    }
+    return remaining > 0 ? m_shown : 0.0;
 }
 
 }  // namespace mk

@@ -61,14 +61,22 @@ void ConsoleWindow::BuildWidgets() {
     m_output->setUndoRedoEnabled(false);
     m_output->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_output->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_output->setCursorWidth(0);  // read only: selectable, but no caret that invites typing
+    m_output->setAccessibleName(tr("Command output"));
 
     m_bar = new QProgressBar(this);
     m_bar->setRange(0, 100);
     m_bar->setValue(0);
     m_bar->setFormat(QString());
+    m_bar->setAccessibleName(tr("Progress"));
     m_timeLeft = new QLabel(this);
+    // As wide as its longest text from the start, so the bar beside it keeps its width.
+    m_timeLeft->setMinimumWidth(
+        m_timeLeft->fontMetrics().horizontalAdvance(tr("Time left: %1").arg("00:00:00")));
+    m_timeLeft->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_status = new QLabel(this);
     m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_status->setAccessibleName(tr("Command status"));
 
     m_stopButton = new QPushButton(tr("Stop"), this);
     m_stopButton->setEnabled(false);
@@ -122,7 +130,7 @@ void ConsoleWindow::Start() {
     }
     m_running = true;
     m_stopButton->setEnabled(true);
-    m_status->setText(tr("Running"));
+    SetStatus(tr("Running"));
     ShowNoPercentage();
     m_clock.start();
     ShellOptions shell;
@@ -214,7 +222,7 @@ void ConsoleWindow::Stop() {
     }
     m_result.stopped = true;
     m_stopButton->setEnabled(false);
-    m_status->setText(tr("Stopping..."));
+    SetStatus(tr("Stopping..."));
     m_process.Stop();
 }
 
@@ -257,17 +265,51 @@ void ConsoleWindow::Done(const QString& status) {
     m_dirty = true;
     Flush();
     m_stopButton->setEnabled(false);
-    m_status->setText(status);
-    m_timeLeft->clear();
-    if (!m_result.stopped && m_result.exitStatus == 0) {
-        m_bar->setFormat(QStringLiteral("%p%"));
-        m_bar->setValue(100);
-    }
-    setWindowTitle(tr("Morvakelin console - %1").arg(status));
+    ShowEnd(status);
     emit Finished();
+    // The end has come while the user was asked whether to stop it: the question is moot, and
+    // the window closes as the user asked.
+    if (m_question) {
+        m_question->done(QMessageBox::Yes);
+    }
     if (m_options.closeWhenDone || m_closeWhenOver) {
         QDialog::reject();
     }
+}
+
+void ConsoleWindow::ShowEnd(const QString& status) {
+    SetStatus(status);
+    m_timeLeft->clear();
+    // The bar tells where the run got to, and no longer that it is running.
+    if (!m_result.stopped && m_result.exitStatus == 0) {
+        m_bar->setFormat(QStringLiteral("%p%"));
+        m_bar->setValue(100);
+    } else {
+        const auto percent = m_progress.Percent();
+        m_bar->setValue(percent.value_or(0));
+        m_bar->setFormat(percent ? QStringLiteral("%p%") : QString());
+    }
+    setWindowTitle(tr("Morvakelin console - %1").arg(status));
+    m_closeButton->setFocus(Qt::OtherFocusReason);
+}
+
+void ConsoleWindow::SetStatus(const QString& status) {
+    m_status->setText(status);
+    // A screen reader announces the name: it says what the label is about, not only its text.
+    m_status->setAccessibleName(tr("Command status: %1").arg(status));
+}
+
+bool ConsoleWindow::AskStop() {
+    if (m_confirmStop) {
+        return m_confirmStop();
+    }
+    QMessageBox question(QMessageBox::Question, tr("Morvakelin console"),
+                         tr("The command is still running. Stop it?"),
+                         QMessageBox::Yes | QMessageBox::No, this);
+    m_question = &question;
+    const int answer = question.exec();
+    m_question = nullptr;
+    return answer == QMessageBox::Yes;
 }
 
 void ConsoleWindow::reject() {
@@ -276,12 +318,13 @@ void ConsoleWindow::reject() {
         return;
     }
     if (m_running) {
-        const bool stop =
-            m_confirmStop ? m_confirmStop()
-                          : QMessageBox::question(this, tr("Morvakelin console"),
-                                                  tr("The command is still running. Stop it?")) ==
-                                QMessageBox::Yes;
-        if (stop) {
+        const bool stop = AskStop();
+        if (!m_running) {
+            // It ended while the question was open: nothing is left to stop.
+            if (stop) {
+                QDialog::reject();
+            }
+        } else if (stop) {
             m_closeWhenOver = true;
             Stop();
         }

@@ -17,6 +17,7 @@
 #include "platform/process_runner.h"
 
 class QLabel;
+class QMessageBox;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
@@ -77,6 +78,9 @@ private:
     void PollProcess();
     void OnShellFinished();
     void Done(const QString& status);
+    void ShowEnd(const QString& status);
+    void SetStatus(const QString& status);
+    bool AskStop();
 
     std::string m_commandLine;
     ConsoleOptions m_options;
@@ -94,6 +98,7 @@ private:
     qint64 m_group = 0;
     ConsoleResult m_result;
     std::function<bool()> m_confirmStop;
+    QMessageBox* m_question = nullptr;  // the stop question while it is open
 
     QLabel* m_command = nullptr;
     QPlainTextEdit* m_output = nullptr;

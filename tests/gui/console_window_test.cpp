@@ -1,13 +1,18 @@
 // The console window with real commands: output, exit status, progress, and Stop reaching every
 // process of the command.
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -183,6 +188,97 @@ TEST(ConsoleWindow, MissingProgramIsAnEndedCommandNotAHang) {
     options.closeWhenDone = true;
     const ConsoleResult result = ConsoleWindow::Run("/nonexistent/ffmpeg -i x", options, nullptr);
     EXPECT_EQ(result.exitStatus, 127);
+}
+
+// What the window says when the run is over: one story (the bar no longer claims to run), the end
+// in the status label's accessible name, the focus on Close, a name for every control.
+TEST(ConsoleWindow, EndTellsOneStoryAndMovesFocusToClose) {
+    const struct {
+        const char* command;
+        const char* status;
+        const char* bar;
+    } cases[] = {
+        {"echo '  Duration: 00:00:10.00, start: 0'; echo 'frame=1 time=00:00:05.00 x'; exit 1",
+         "Failed", "50%"},
+        {"exit 1", "Failed", ""},
+        {"true", "Finished", "100%"},
+    };
+    for (const auto& c : cases) {
+        ConsoleWindow window(c.command, ConsoleOptions{});
+        window.show();
+        window.Start();
+        ASSERT_TRUE(WaitFor([&] { return !window.IsRunning(); })) << c.command;
+        EXPECT_EQ(window.ProgressBar()->text(), QString::fromLatin1(c.bar)) << c.command;
+        bool named = false;
+        for (const QLabel* label : window.findChildren<QLabel*>()) {
+            named |= label->text().startsWith(QLatin1String(c.status)) &&
+                     label->accessibleName().contains(label->text());
+        }
+        EXPECT_TRUE(named) << c.command;
+        const auto* close = window.findChildren<QPushButton*>().back();
+        EXPECT_EQ(close->text(), QStringLiteral("Close"));
+        EXPECT_EQ(window.focusWidget(), close) << c.command;
+    }
+    ConsoleWindow window("true", ConsoleOptions{});
+    for (QWidget* w : window.findChildren<QWidget*>()) {
+        if (w->focusPolicy() != Qt::NoFocus || qobject_cast<QProgressBar*>(w)) {
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+            EXPECT_FALSE(a->text(QAccessible::Name).isEmpty()) << w->metaObject()->className();
+        }
+    }
+}
+
+// The time left appears beside the bar without taking width from it.
+TEST(ConsoleWindow, BarKeepsItsWidthWhenTheTimeLeftAppears) {
+    ConsoleWindow window(
+        "echo '  Duration: 00:01:40.00, start: 0'; echo 'frame=1 time=00:00:01.00 x'; sleep 2.5;"
+        "echo 'frame=2 time=00:00:10.00 x'; sleep 100",
+        ConsoleOptions{});
+    window.show();
+    window.Start();
+    ASSERT_TRUE(WaitFor([&] { return window.ProgressBar()->text() == QStringLiteral("1%"); }));
+    const int width = window.ProgressBar()->width();
+    auto timeLeftShown = [&] {
+        for (const QLabel* label : window.findChildren<QLabel*>()) {
+            if (label->text().startsWith(QStringLiteral("Time left"))) {
+                return true;
+            }
+        }
+        return false;
+    };
+    ASSERT_TRUE(WaitFor(timeLeftShown, 10000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window.ProgressBar()->width(), width);
+    window.Stop();
+    ASSERT_TRUE(WaitFor([&] { return !window.IsRunning(); }));
+}
+
+// Close clicked while a short run finishes: the run ends behind the question. Answering Yes
+// then closes the window at once, and the window's own question is withdrawn when the run ends.
+TEST(ConsoleWindow, CloseAskedWhileTheRunEndsClosesTheWindow) {
+    for (const bool ownQuestion : {false, true}) {
+        ConsoleWindow window("sleep 0.5", ConsoleOptions{});
+        if (!ownQuestion) {
+            window.SetConfirmStop([&] {
+                WaitFor([&] { return !window.IsRunning(); });
+                return true;
+            });
+        }
+        bool answeredNo = false;  // the question left standing: a hang turned into a failure
+        QTimer::singleShot(10000, &window, [&] {
+            for (QMessageBox* box : window.findChildren<QMessageBox*>()) {
+                answeredNo = true;
+                box->done(QMessageBox::No);
+            }
+        });
+        window.show();
+        window.Start();
+        QTest::mouseClick(window.findChildren<QPushButton*>().back(), Qt::LeftButton);
+        EXPECT_TRUE(WaitFor([&] { return !window.isVisible(); }, 3000)) << ownQuestion;
+        EXPECT_FALSE(answeredNo);
+        EXPECT_FALSE(window.Result().stopped);
+        EXPECT_EQ(window.Result().exitStatus, 0);
+    }
 }
 
 }  // namespace

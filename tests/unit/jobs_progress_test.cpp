@@ -1,6 +1,8 @@
 // Reading ffmpeg's stderr for progress, and what the console shows of it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <optional>
 #include <string>
 #include <vector>
@@ -59,11 +61,53 @@ TEST(JobsProgress, RealisticOutputInAnyChunking) {
 
 TEST(JobsProgress, TimeLeftFromElapsedWallTime) {
     ProgressParser parser;
-    parser.Feed("  Duration: 00:01:40.00, start: 0.0\nframe=1 time=00:00:25.00 bitrate=1\r");
+    parser.Feed("  Duration: 00:01:40.00, start: 0.0\nframe=1 time=00:00:05.00 bitrate=1\r");
+    EXPECT_FALSE(parser.SecondsLeft(2.0).has_value());  // too early to tell
+    parser.Feed("frame=2 time=00:00:25.00 bitrate=1\r");
     EXPECT_EQ(parser.Percent(), 25);
     ASSERT_TRUE(parser.SecondsLeft(10.0).has_value());
-    EXPECT_DOUBLE_EQ(*parser.SecondsLeft(10.0), 30.0);  // 25 s of media took 10 s: 75 s take 30
+    EXPECT_DOUBLE_EQ(*parser.SecondsLeft(10.0), 30.0);  // 20 s of media took 8 s: 75 s take 30
     EXPECT_FALSE(parser.SecondsLeft(0.0).has_value());
+}
+
+// Encodes simulated at the console's pace: asked every 0.2 s, ffmpeg reporting every 0.5 s.
+// No estimate before the encode has shown its speed; then one that only counts down or moves
+// gradually, and ends near the truth.
+TEST(JobsProgress, TimeLeftWaitsUntilMeaningfulThenStaysSteady) {
+    const struct {
+        const char* name;
+        double duration;
+        double (*position)(double wall);  // media seconds done after `wall` seconds
+        double end;                       // wall time the encode ends
+    } cases[] = {
+        {"two seconds of start-up, then real time", 17,
+         [](double t) { return std::max(0.0, t - 2); }, 19},
+        {"fast, then a quarter of that speed", 60,
+         [](double t) { return t < 5 ? std::max(0.0, 4 * (t - 1)) : 16 + (t - 5); }, 49},
+    };
+    for (const auto& c : cases) {
+        TimeLeftEstimate estimate;
+        std::optional<double> previous;
+        double reported = 0;
+        for (double t = 0.2; t < c.end; t += 0.2) {
+            if (std::fmod(t + 1e-9, 0.5) < 0.2) {
+                reported = c.position(t);
+            }
+            const auto left = estimate.Update(reported, c.duration, t);
+            if (reported < c.duration * 0.03 || t < 3) {
+                EXPECT_FALSE(left.has_value()) << c.name << " at " << t;
+                continue;
+            }
+            if (previous && left) {
+                EXPECT_NEAR(*left, *previous - 0.2, 0.2 * *previous + 0.5) << c.name << " at " << t;
+            }
+            if (left && t > c.end * 0.7) {
+                EXPECT_NEAR(*left, c.end - t, std::max(2.0, 0.25 * (c.end - t))) << c.name << t;
+            }
+            previous = left;
+        }
+        EXPECT_TRUE(previous.has_value()) << c.name;
+    }
 }
 
 TEST(JobsProgress, UnknownCases) {
