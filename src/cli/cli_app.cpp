@@ -12,6 +12,7 @@
 #include "cli/cli_process.h"
 #include "cli/cli_session.h"
 #include "jobs/console_text.h"
+#include "jobs/decode_errors.h"
 #include "jobs/progress.h"
 #include "platform/file_checks.h"
 #include "platform/shell_limits.h"
@@ -22,7 +23,7 @@ namespace {
 
 constexpr const char* kName = "morvakelin-cli";
 constexpr std::size_t kTailLines = 8;         // of ffmpeg's output, shown when an encode fails
-constexpr std::size_t kTailLineLength = 200;  // its build configuration alone is 2000 characters
+constexpr std::size_t kTailLineLength = 400;  // its build configuration alone is 2000 characters
 
 int BadOptions(CliIo& io, const std::string& why) {
     io.err << kName << ": " << why << "\n" << HelpHint();
@@ -133,15 +134,13 @@ public:
         Keep();
         return m_lines;
     }
+    const DecodeErrors& Errors() const { return m_errors; }
 
 private:
     void Keep() {
-        for (std::string& line : m_text.TakeFinishedLines()) {
-            if (line.size() > kTailLineLength) {
-                line.resize(kTailLineLength);
-                line += "...";
-            }
-            m_lines.push_back(std::move(line));
+        for (const std::string& line : m_text.TakeFinishedLines()) {
+            m_errors.Take(line);
+            m_lines.push_back(ShortenMiddle(line, kTailLineLength));
             if (m_lines.size() > kTailLines) {
                 m_lines.pop_front();
             }
@@ -149,13 +148,30 @@ private:
     }
     ConsoleText m_text{256};
     std::deque<std::string> m_lines;
+    DecodeErrors m_errors{kTailLines, kTailLineLength};
 };
 
 // What one encode's run gave: the shell's result and the last lines of ffmpeg's output.
 struct EncodeRun {
     GroupRun result;
     std::deque<std::string> tail;
+    DecodeErrors errors{0, 0};
 };
+
+// ffmpeg ended well but met damage in the source: the output may be short.
+void WarnOfDecodeErrors(const DecodeErrors& errors, CliIo& io) {
+    if (errors.Count() == 0) {
+        return;
+    }
+    io.err << kName
+           << ": warning: ffmpeg met errors in the source; the output may be incomplete:\n";
+    for (const std::string& line : errors.Kept()) {
+        io.err << "  " << line << "\n";
+    }
+    if (errors.Count() > errors.Kept().size()) {
+        io.err << "  (" << errors.Count() - errors.Kept().size() << " more such lines)\n";
+    }
+}
 
 // Runs the console line in a process group, with progress on stderr (or ffmpeg's own output with
 // --verbose).
@@ -184,6 +200,7 @@ EncodeRun RunWithProgress(const std::string& line, const CliOptions& o, CliIo& i
     }
     progress.Finish();
     done.tail = tail.Lines();
+    done.errors = tail.Errors();
     return done;
 }
 
@@ -196,6 +213,7 @@ int ReportEncode(const EncodeRun& run, const std::string& output,
     if (result.started && result.stopSignal == 0 && result.exitStatus == 0 && length &&
         *length > 0) {
         io.err << "done: " << output << " (" << *length << " bytes)\n";
+        WarnOfDecodeErrors(run.errors, io);
         return kExitOk;
     }
     if (!result.started) {

@@ -121,6 +121,21 @@ TEST_F(CliRun, FailedEncodeExitsOneAndLeavesNoOutputOfItsOwn) {
     EXPECT_FALSE(fs::exists(Out()));
 }
 
+TEST_F(CliRun, SourceCutInHalfIsDoneWithAWarning) {
+    const std::string whole = ReadAll(ClipPath(Clip::Mpeg4Avi));
+    const std::string cut = m_folder.File("cut.avi");
+    std::ofstream(cut, std::ios::binary) << whole.substr(0, whole.size() / 2);
+    const ShellRun run = Run(cut, Out(), {});
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    const std::size_t warning = run.output.find("warning: ffmpeg met errors in the source");
+    ASSERT_NE(warning, std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("corrupt", warning), std::string::npos) << run.output;
+
+    const ShellRun clean = Run(ClipPath(Clip::Mpeg4Avi), Out(), {});
+    EXPECT_EQ(clean.exitCode, 0);
+    EXPECT_EQ(clean.output.find("warning"), std::string::npos) << clean.output;
+}
+
 TEST_F(CliRun, FailedEncodeKeepsTheUsersExistingFile) {
     std::ofstream(Out()) << "mine";
     const ShellRun run = Run(ClipPath(Clip::Mpeg4Avi), Out(), {"--more-options", "-bogus 1"});
