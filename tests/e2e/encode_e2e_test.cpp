@@ -343,7 +343,7 @@ TEST(EncodeE2e, FfmpegWithoutAsyncGetsTheAresampleFilter) {
     const std::string log = folder.File("args.txt");
     {
         std::ofstream out(wrapper);
-        out << "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" << log << "'\nexec '" << RealFfmpeg()
+        out << "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" << log << "'\nexec '" << RealFfmpeg()
             << "' \"$@\"\n";
     }
     chmod(wrapper.c_str(), 0755);

@@ -114,12 +114,14 @@ TEST(FaultE2e, FfmpegKilledMidEncodeIsAFailedRun) {
                                "\" -re -f lavfi -i testsrc=size=320x240:rate=25:duration=60 "
                                "-target pal-dvd -y \"" +
                                output + "\"";
-    const ShellRun run = RunShell(encode + " & pid=$!; while [ ! -s \"" + output +
-                                      "\" ]; do sleep 0.1; done; kill -KILL $pid; wait $pid",
+    // It writes under a temporary name beside the output, renamed only when the run succeeds.
+    const ShellRun run = RunShell(encode + " & pid=$!; cd \"" + folder.Path() +
+                                      "\"; until set -- .killed.mpg.mk-*.mpg; [ -s \"$1\" ]; "
+                                      "do sleep 0.1; done; kill -KILL $pid; wait $pid",
                                   60);
     EXPECT_FALSE(run.timedOut);
     EXPECT_EQ(run.exitCode, 128 + 9) << run.output;
-    EXPECT_TRUE(fs::exists(output));
+    EXPECT_FALSE(fs::exists(output)) << "a killed run left a cut-off file under the output name";
 }
 
 TEST(FaultE2e, FullDiskFailsTheEncodeWithFfmpegsMessage) {

@@ -26,7 +26,9 @@ done
 calls="${0%/*}/calls"
 n=$(date +%s%N)-$$
 for a in "$@"; do printf '%s\0' "$a"; done > "$calls/$n"
-for last in "$@"; do :; done
+before=; last=
+for a in "$@"; do before=$last; last=$a; done
+[ "$before" = "-i" ] && last=-probe
 case "$last" in
 -) exit 0 ;;
 -*) printf '%s\n' "Input #0, avi, from 'x':" \
@@ -80,6 +82,17 @@ std::vector<std::string> SplitZero(const std::string& record) {
         words.push_back(record.substr(start, end - start));
     }
     return words;
+}
+
+// Our ffmpeg has the installed one write ".NAME.mk-XXXXXX.EXT" beside the output NAME and
+// renames it when the run succeeded: such a name stands for NAME.
+std::string OutputNamed(const std::string& written) {
+    const std::size_t slash = written.rfind('/') + 1;
+    const std::size_t mark = written.rfind(".mk-");
+    if (mark == std::string::npos || written.compare(slash, 1, ".") != 0) {
+        return written;
+    }
+    return written.substr(0, slash) + written.substr(slash + 1, mark - slash - 1);
 }
 
 // What one run of the installed ffmpeg was asked to do.
@@ -137,8 +150,12 @@ protected:
                     call.inputs.push_back(words[i + 1]);
                 }
             }
-            call.last = words.empty() ? "" : words.back();
-            byTime[entry.path().filename().string()] = call;
+            call.last = words.empty() ? "" : OutputNamed(words.back());
+            // Our ffmpeg reads each result back before it takes the output's place.
+            const bool readBack = words.size() >= 2 && words[words.size() - 2] == "-i";
+            if (!readBack) {
+                byTime[entry.path().filename().string()] = call;
+            }
         }
         std::vector<Call> calls;
         for (auto& [time, call] : byTime) {

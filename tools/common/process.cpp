@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 
 extern char** environ;
@@ -70,13 +71,39 @@ CapturedRun RunAndCapture(const std::string& program, const std::vector<std::str
 namespace {
 
 volatile sig_atomic_t g_child = 0;
+volatile sig_atomic_t g_stop = 0;
 
 void PassOn(int signal) {
+    if (g_stop == 0)
+        g_stop = signal;
     if (g_child > 0)
         kill(static_cast<pid_t>(g_child), signal);
 }
 
 }  // namespace
+
+void CatchStopSignals() {
+    struct sigaction passOn = {};
+    passOn.sa_handler = PassOn;
+    sigemptyset(&passOn.sa_mask);
+    passOn.sa_flags = SA_RESTART;
+    for (int s : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(s, &passOn, nullptr);
+}
+
+int StopSignal() {
+    return g_stop;
+}
+
+void EndBySignal(int signal) {
+    std::signal(signal, SIG_DFL);
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, signal);
+    sigprocmask(SIG_UNBLOCK, &set, nullptr);
+    raise(signal);
+    _exit(128 + signal);
+}
 
 RelayedRun RunRelayingStderr(const std::string& program, const std::vector<std::string>& args,
                              const std::function<void(std::string_view)>& watch) {
@@ -108,13 +135,11 @@ RelayedRun RunRelayingStderr(const std::string& program, const std::vector<std::
     }
     close(fds[1]);
     run.started = true;
+    CatchStopSignals();
     g_child = pid;
-    struct sigaction passOn = {};
-    passOn.sa_handler = PassOn;
-    sigemptyset(&passOn.sa_mask);
-    passOn.sa_flags = SA_RESTART;
-    for (int s : {SIGINT, SIGTERM, SIGHUP})
-        sigaction(s, &passOn, nullptr);
+    // A stop that came before the child was known to the handler.
+    if (g_stop != 0)
+        kill(pid, g_stop);
     // A console that went away must not stop the relay: the child would block on a full pipe.
     signal(SIGPIPE, SIG_IGN);
 

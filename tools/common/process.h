@@ -27,9 +27,16 @@ struct RelayedRun {
     std::string error;  // why it could not start
 };
 
+// From here on SIGINT, SIGTERM and SIGHUP no longer end this process: the first one is kept for
+// StopSignal(), and each is passed on to the child of RunRelayingStderr while it runs. The
+// caller cleans up and then ends with EndBySignal(StopSignal()).
+void CatchStopSignals();
+int StopSignal();  // the first stop signal caught; 0 when none came
+[[noreturn]] void EndBySignal(int signal);
+
 // Runs `program` with `args` and waits, copying what it writes to standard error through to ours
-// as it comes and showing each piece to `watch` too. SIGINT, SIGTERM and SIGHUP sent to this
-// process are passed on to the child, and the child gets SIGTERM should this process die first.
+// as it comes and showing each piece to `watch` too. Catches the stop signals (see above) and
+// passes them on; the child gets SIGTERM should this process die first.
 RelayedRun RunRelayingStderr(const std::string& program, const std::vector<std::string>& args,
                              const std::function<void(std::string_view)>& watch);
 

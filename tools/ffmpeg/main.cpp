@@ -1,6 +1,6 @@
 // The program folder's ffmpeg: accepts the options the program writes, translates them for the
 // installed ffmpeg and runs it. A probe is run as a child, so its report can be rewritten; an
-// encode too, with its messages relayed as they come, so that a failed write is not reported as
+// encode too (encode.cpp), so that its output is kept safe and a failure is never reported as
 // success; a command without input (-version, -h ...) replaces this process.
 #include <unistd.h>
 
@@ -14,6 +14,7 @@
 #include "common/probe_report.h"
 #include "common/process.h"
 #include "common/translate.h"
+#include "ffmpeg/encode.h"
 
 namespace {
 
@@ -28,41 +29,6 @@ void WriteAll(int fd, const std::string& text) {
         done += static_cast<size_t>(n);
     }
 }
-
-// ffmpeg 5 ends with status 0 even when the output could not be written in full (a full disk:
-// "Error writing trailer of out.mpg: No space left on device"). Its lines saying so turn the
-// run into a failure, so a cut-off file is never taken for a result.
-class WriteFailureWatch {
-public:
-    void Feed(std::string_view chunk) {
-        for (char c : chunk) {
-            if (c == '\n' || c == '\r') {
-                Judge();
-                m_line.clear();
-            } else if (m_line.size() < 4096) {
-                m_line += c;
-            }
-        }
-    }
-    // The first line that told of a failed write; empty when there was none.
-    const std::string& Failure() {
-        Judge();
-        return m_failure;
-    }
-
-private:
-    void Judge() {
-        static constexpr std::string_view kMarkers[] = {
-            "Error writing trailer", "Error closing file", "av_interleaved_write_frame()",
-            "Error muxing a packet"};
-        for (std::string_view marker : kMarkers) {
-            if (m_failure.empty() && std::string_view(m_line).substr(0, marker.size()) == marker)
-                m_failure = m_line;
-        }
-    }
-    std::string m_line;
-    std::string m_failure;
-};
 
 }  // namespace
 
@@ -105,18 +71,5 @@ int main(int argc, char** argv) {
         return 127;
     }
 
-    WriteFailureWatch watch;
-    const RelayedRun run =
-        RunRelayingStderr(ffmpeg.path, t.args, [&](std::string_view s) { watch.Feed(s); });
-    if (!run.started) {
-        std::fprintf(stderr, "%s: cannot run %s: %s\n", kName, ffmpeg.path.c_str(),
-                     run.error.c_str());
-        return 127;
-    }
-    if (run.exitCode == 0 && !watch.Failure().empty()) {
-        std::fprintf(stderr, "%s: the output was not written in full (%s)\n", kName,
-                     watch.Failure().c_str());
-        return 1;
-    }
-    return run.exitCode;
+    return RunEncode(ffmpeg.path, t.args);
 }

@@ -1,0 +1,151 @@
+#include "common/safe_output.h"
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+
+namespace mk::toolkit {
+
+namespace {
+
+constexpr std::string_view kFilePrefix = "file:";
+
+std::string WithoutFilePrefix(const std::string& name) {
+    return name.substr(0, kFilePrefix.size()) == kFilePrefix ? name.substr(kFilePrefix.size())
+                                                             : name;
+}
+
+bool IsStandardInput(const std::string& name) {
+    return name == "-" || name == "pipe:" || name == "pipe:0" || name == "/dev/stdin";
+}
+
+// A name ffmpeg opens through a protocol ("pipe:1", "udp://...", "http://...").
+bool HasProtocol(const std::string& name) {
+    const size_t colon = name.find(':');
+    if (colon == std::string::npos || colon == 0)
+        return false;
+    if (name.find('/') < colon)
+        return false;  // a folder name holding a colon
+    for (size_t i = 0; i < colon; ++i) {
+        const char c = name[i];
+        if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '+' || c == '-' ||
+              c == '.'))
+            return false;
+    }
+    return true;
+}
+
+unsigned NewFileMode() {
+    const mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+}  // namespace
+
+std::optional<std::string> InputSameAsOutput(const std::vector<std::string>& inputs,
+                                             const std::string& output) {
+    struct stat out;
+    if (stat(WithoutFilePrefix(output).c_str(), &out) != 0)
+        return std::nullopt;
+    for (const std::string& input : inputs) {
+        struct stat in;
+        const bool known = IsStandardInput(input)
+                               ? fstat(STDIN_FILENO, &in) == 0
+                               : stat(WithoutFilePrefix(input).c_str(), &in) == 0;
+        if (known && in.st_dev == out.st_dev && in.st_ino == out.st_ino)
+            return input;
+    }
+    return std::nullopt;
+}
+
+bool WritesRegularFile(const std::string& output, const std::string& muxer) {
+    static constexpr std::string_view kManyFiles[] = {
+        "image2", "segment", "stream_segment",   "ssegment",   "hls", "dash",
+        "tee",    "null",    "smooth_streaming", "webm_chunk", "fifo"};
+    for (std::string_view m : kManyFiles)
+        if (muxer == m)
+            return false;
+    const std::string name = WithoutFilePrefix(output);
+    if (name.empty() || name == "-" || name.find('%') != std::string::npos ||
+        (name == output && HasProtocol(name)))
+        return false;
+    struct stat st;
+    if (stat(name.c_str(), &st) == 0)
+        return S_ISREG(st.st_mode);
+    return true;
+}
+
+std::string TemporaryPattern(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    const size_t dot = base.rfind('.');
+    const std::string extension = dot == std::string::npos || dot == 0 ? "" : base.substr(dot);
+    return folder + "." + base + ".mk-XXXXXX" + extension;
+}
+
+ReplaceOnSuccess::~ReplaceOnSuccess() {
+    Discard();
+}
+
+bool ReplaceOnSuccess::Begin(const std::string& output, std::string& why) {
+    m_prefix = output.substr(0, kFilePrefix.size()) == kFilePrefix ? std::string(kFilePrefix) : "";
+    m_target = WithoutFilePrefix(output);
+    // A link is written through, as ffmpeg would: the file it points at is the one replaced.
+    struct stat st;
+    if (lstat(m_target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char* real = realpath(m_target.c_str(), nullptr)) {
+            m_target = real;
+            free(real);
+        }
+    }
+    m_hadTarget = stat(m_target.c_str(), &st) == 0;
+    m_mode = m_hadTarget ? (st.st_mode & 07777) : NewFileMode();
+    std::string pattern = TemporaryPattern(m_target);
+    const size_t slash = m_target.rfind('/');
+    const std::string base = slash == std::string::npos ? m_target : m_target.substr(slash + 1);
+    const size_t dot = base.rfind('.');
+    const int suffix = dot == std::string::npos || dot == 0 ? 0 : int(base.size() - dot);
+    m_fd = mkostemps(pattern.data(), suffix, O_CLOEXEC);
+    if (m_fd < 0) {
+        why = std::strerror(errno);
+        return false;
+    }
+    m_temporary = pattern;
+    return true;
+}
+
+bool ReplaceOnSuccess::Commit(std::string& why) {
+    if (m_fd < 0)
+        return true;
+    // On disk before it takes the old file's place, so a crash never leaves a cut-off file there.
+    bool ok = fchmod(m_fd, m_mode) == 0 && fsync(m_fd) == 0;
+    ok = ok && std::rename(m_temporary.c_str(), m_target.c_str()) == 0;
+    if (!ok) {
+        why = std::strerror(errno);
+        Discard();
+        return false;
+    }
+    close(m_fd);
+    m_fd = -1;
+    m_temporary.clear();
+    return true;
+}
+
+void ReplaceOnSuccess::Discard() {
+    if (m_fd < 0)
+        return;
+    unlink(m_temporary.c_str());
+    close(m_fd);
+    m_fd = -1;
+}
+
+}  // namespace mk::toolkit

@@ -1,0 +1,24 @@
+// The streams ffmpeg lists on its diagnostic stream, for the inputs it opened ("Input #0, ...")
+// and for the outputs it writes ("Output #0, ...").
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace mk::toolkit {
+
+struct StreamInfo {
+    int file = 0;       // the F of "Stream #F:I"
+    int index = 0;      // the I
+    std::string kind;   // "Video", "Audio", "Subtitle", "Data", ...
+    std::string codec;  // the first word after the kind: "aac", "mpeg2video"
+    int channels = 0;   // audio only; 0 when the layout is not one known here
+};
+
+enum class Section { Inputs, Outputs };
+
+// The stream lines of one section of `ffmpegStderr`, in order.
+std::vector<StreamInfo> ListStreams(std::string_view ffmpegStderr, Section section);
+
+}  // namespace mk::toolkit
