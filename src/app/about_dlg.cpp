@@ -25,6 +25,7 @@ CAboutDlg::CAboutDlg(const QIcon& icon, QWidget* parent) : QDialog(parent) {
         if (c.id == mk::ids::IDR_MAINFRAME) {
             auto* l = new QLabel(this);
             l->setPixmap(icon.pixmap(32, 32));
+            l->setAccessibleName(QStringLiteral("Morvakelin icon"));
             w = l;
         } else if (c.kind == mk::ControlKind::Label) {
             auto* l = new QLabel(mk::ToQ(c.caption), this);

@@ -21,6 +21,7 @@
 #include "app/app_icon.h"
 #include "app/dialog_units.h"
 #include "app/event_table.h"
+#include "app/form_access.h"
 #include "form/combo_string.h"
 #include "form/field_bindings.h"
 #include "qt/qt_text.h"
@@ -91,6 +92,8 @@ CEncoderDlg::CEncoderDlg(mk::Desktop& desktop, QWidget* parent, mk::ShellDialect
     ConnectEvents();
     const int menuHeight = m_menuBar->sizeHint().height();
     setFixedSize(qRound(t.width * m_unitX), qRound(t.height * m_unitY) + menuHeight);
+    MakeFormAccessible(*this);
+    FitFormToScreen(*this);
 }
 
 CEncoderDlg::~CEncoderDlg() = default;

@@ -2,6 +2,7 @@
 #include <QAction>
 
 #include "app/encoder_dlg.h"
+#include "app/form_access.h"
 #include "ui/captions.h"
 #include "ui/documents.h"
 #include "ui/language_file.h"
@@ -30,12 +31,14 @@ void CEncoderDlg::ApplyCaptions(std::span<const mk::Caption> captions) {
 void CEncoderDlg::OnLanguageEnglish() {
     ApplyCaptions(mk::EnglishCaptions());
     m_strLanguage = "english";
+    ApplyFormAccessibleTexts(*this);
     SaveLanguage();
 }
 
 void CEncoderDlg::OnLanguageDeutsch() {
     ApplyCaptions(mk::GermanCaptions());
     m_strLanguage = "deutsch";
+    ApplyFormAccessibleTexts(*this);
     SaveLanguage();
 }
 

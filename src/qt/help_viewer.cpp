@@ -24,6 +24,7 @@ HelpViewer::HelpViewer(QWidget* parent) : QDialog(parent) {
     resize(720, 600);
     m_browser = new QTextBrowser(this);
     m_browser->setOpenExternalLinks(true);
+    m_browser->setAccessibleName(tr("Help text"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_browser);

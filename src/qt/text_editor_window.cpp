@@ -28,6 +28,7 @@ TextEditorWindow::TextEditorWindow(const std::string& path, QWidget* parent)
     m_editor = new QPlainTextEdit(this);
     m_editor->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_editor->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_editor->setAccessibleName(tr("Text of %1").arg(QFileInfo(m_path).fileName()));
 
     m_saveButton = new QPushButton(tr("Save"), this);
     auto* closeButton = new QPushButton(tr("Close"), this);

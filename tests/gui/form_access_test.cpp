@@ -1,0 +1,185 @@
+// Keyboard and screen-reader access to the main form.
+#include <QAccessible>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTest>
+#include <set>
+
+#include "app/form_access.h"
+#include "res/dialog_template.h"
+#include "support/form_fixture.h"
+#include "ui/contrast.h"
+
+using namespace mk::ids;
+
+namespace {
+
+bool HasWords(const QString& text) {
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isLetter(); });
+}
+
+bool IsInteractive(QAccessible::Role role) {
+    return role == QAccessible::PushButton || role == QAccessible::CheckBox ||
+           role == QAccessible::ComboBox || role == QAccessible::EditableText ||
+           role == QAccessible::MenuItem;
+}
+
+// What a screen reader can say for the control: its own name or the words of a label tied to it.
+// A combo box's name on Linux is its current value, so only its label counts.
+bool IsNamed(QAccessibleInterface* iface) {
+    if (iface->role() != QAccessible::ComboBox && HasWords(iface->text(QAccessible::Name))) {
+        return true;
+    }
+    for (const auto& [label, relation] : iface->relations(QAccessible::Label)) {
+        if (HasWords(label->text(QAccessible::Name))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void CollectUnnamed(QAccessibleInterface* iface, QStringList& unnamed) {
+    for (int i = 0; i < iface->childCount(); ++i) {
+        QAccessibleInterface* child = iface->child(i);
+        if (child == nullptr || child->role() == QAccessible::List) {
+            continue;  // a combo box's drop-down list: its items are their own texts
+        }
+        if (IsInteractive(child->role()) && !IsNamed(child)) {
+            QObject* o = child->object();
+            unnamed << (o != nullptr && !o->objectName().isEmpty()
+                            ? o->objectName()
+                            : child->text(QAccessible::Name));
+        }
+        CollectUnnamed(child, unnamed);
+    }
+}
+
+void ShowActive(QWidget* w) {
+    w->show();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+}
+
+}  // namespace
+
+TEST_F(FormTest, EveryInteractiveControlIsNamedInBothLanguages) {
+    for (int language : {ID_LANGUAGE_ENGLISH, ID_LANGUAGE_DEUTSCH}) {
+        dlg->MenuAction(language)->trigger();
+        QStringList unnamed;
+        CollectUnnamed(QAccessible::queryAccessibleInterface(dlg.get()), unnamed);
+        EXPECT_TRUE(unnamed.isEmpty()) << language << ": " << unnamed.join(", ").toStdString();
+    }
+    // The two Target and the two Bitrate controls are told apart.
+    EXPECT_NE(Combo(IDC_TARGET)->accessibleDescription(),
+              Combo(IDC_AUDIO_TARGET)->accessibleDescription());
+    EXPECT_NE(dlg->Control(IDC_VIDEO_BITRATE)->accessibleDescription(),
+              Combo(IDC_AUDIO_BITRATE)->accessibleDescription());
+}
+
+TEST_F(FormTest, ReadOnlyFieldsStayReadOnlyWhenTheKeyboardReachesThem) {
+    for (int id : {IDC_SOURCE_FILE, IDC_COMMAND}) {
+        EXPECT_TRUE(qobject_cast<QLineEdit*>(dlg->Control(id))->isReadOnly()) << id;
+        EXPECT_TRUE(dlg->Control(id)->focusPolicy() & Qt::TabFocus) << id;
+    }
+    auto* info = qobject_cast<QPlainTextEdit*>(dlg->Control(IDC_SOURCE_INFO));
+    EXPECT_TRUE(info->isReadOnly());
+    EXPECT_TRUE(info->tabChangesFocus());
+}
+
+TEST_F(FormTest, ReturnPressesTheFocusedButtonButNeverEncodesFromAnEdit) {
+    ShowActive(dlg.get());
+    desktop.onConsole = [](const std::string&) {};
+    for (int id : {IDOK, IDC_MORE_OPTIONS, IDC_OUTPUT_FILE}) {
+        dlg->EnableControl(id, true);
+    }
+    for (int id : {IDC_MORE_OPTIONS, IDC_OUTPUT_FILE}) {
+        dlg->Control(id)->setFocus();
+        QTest::keyClick(dlg->Control(id), Qt::Key_Return);
+    }
+    EXPECT_TRUE(desktop.consoleCommands.empty());
+    desktop.dialogAnswers.push_back(std::nullopt);
+    dlg->Control(IDC_OPEN_FILE)->setFocus();
+    QTest::keyClick(dlg->Control(IDC_OPEN_FILE), Qt::Key_Return);
+    EXPECT_EQ(desktop.dialogRequests.size(), 1u);
+    dlg->Control(IDOK)->setFocus();
+    QTest::keyClick(dlg->Control(IDOK), Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(desktop.consoleCommands.size(), 1u);
+    EXPECT_TRUE(dlg->isVisible());
+}
+
+TEST_F(FormTest, F10OpensTheMenuBarAndEscapeLeavesItWithoutClosingTheForm) {
+    ShowActive(dlg.get());
+    dlg->Control(IDC_OPEN_FILE)->setFocus();
+    QTest::keyClick(dlg->Control(IDC_OPEN_FILE), Qt::Key_F10);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->title(), "Language");
+    QTest::keyClick(menu, Qt::Key_Escape);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_TRUE(dlg->isVisible());
+    // Out of the menu bar, Escape is Exit again.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_FALSE(dlg->isVisible());
+}
+
+TEST_F(FormTest, DisabledTextReadsAgainstTheWindowInBothLanguages) {
+    const auto rgb = [](const QColor& c) { return mk::Rgb{c.red(), c.green(), c.blue()}; };
+    ASSERT_NEAR(mk::ContrastRatio({0, 0, 0}, {255, 255, 255}), 21.0, 1e-9);
+    for (int language : {ID_LANGUAGE_ENGLISH, ID_LANGUAGE_DEUTSCH}) {
+        dlg->MenuAction(language)->trigger();
+        for (int id : {IDC_LABEL_TARGET, IDC_VIDEO_BITRATE, IDC_TARGET, IDC_PROCESS_VIDEO, IDOK}) {
+            QWidget* w = dlg->Control(id);
+            w->setEnabled(false);
+            const QPalette p = w->palette();
+            for (auto text : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+                for (auto back : {QPalette::Window, QPalette::Base, QPalette::Button}) {
+                    EXPECT_GE(mk::ContrastRatio(rgb(p.color(QPalette::Disabled, text)),
+                                                rgb(p.color(QPalette::Disabled, back))),
+                              mk::kMinimumTextContrast)
+                        << language << " control " << id << " roles " << text << "/" << back;
+                }
+            }
+        }
+    }
+}
+
+TEST_F(FormTest, FormLargerThanTheScreenScrollsToEveryControlByTab) {
+    const QSize full = dlg->size();
+    FitFormToArea(*dlg, full);
+    EXPECT_EQ(dlg->findChild<QScrollArea*>(), nullptr);
+    EXPECT_EQ(dlg->size(), full);
+
+    // As at twice the scale on a 1920 x 1080 screen: wide enough, but only about half as high.
+    const QSize area(full.width() + 40, full.height() / 2);
+    FitFormToArea(*dlg, area);
+    EXPECT_LE(dlg->width(), area.width());
+    EXPECT_LE(dlg->height(), area.height());
+    // Without presets, leaving a combo box does not lock the form again.
+    dlg->MenuAction(ID_OPTIONS_PRESETTING)->trigger();
+    for (const auto& c : mk::EncoderDialogTemplate().controls) {
+        dlg->EnableControl(c.id, true);
+    }
+    ShowActive(dlg.get());
+    dlg->Control(IDC_OPEN_FILE)->setFocus();
+    std::set<QWidget*> reached;
+    for (int i = 0; i < 60; ++i) {
+        QWidget* now = QApplication::focusWidget();
+        // A combo box's inner line edit holds the focus for it.
+        if (now->property("controlId").isNull()) {
+            now = now->parentWidget();
+        }
+        reached.insert(now);
+        const QRect shown(now->mapTo(dlg.get(), QPoint(0, 0)), now->size());
+        const QWidget* viewport = dlg->findChild<QScrollArea*>()->viewport();
+        const QRect view(viewport->mapTo(dlg.get(), QPoint(0, 0)), viewport->size());
+        EXPECT_TRUE(view.contains(shown)) << now->objectName().toStdString();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    for (int id : {IDC_SAVE_FILE, IDC_OUTPUT_FILE, IDC_PREVIEW, IDOK, IDCANCEL, IDC_SUPPORT}) {
+        EXPECT_TRUE(reached.count(dlg->Control(id))) << id;
+    }
+}
