@@ -1,10 +1,8 @@
 // morvakelin-cli as a program: encodes on generated clips checked with ffprobe, exit statuses,
 // what it leaves of the output after a failure or an interrupt, the batch file, the AviSynth
 // checks. Each test runs a copy of the CLI in its own program folder.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -14,6 +12,7 @@
 #include <thread>
 
 #include "e2e_support.h"
+#include "platform/process_runner.h"
 
 namespace mk::e2e {
 namespace {
@@ -220,31 +219,22 @@ TEST_F(CliRun, InterruptStopsFfmpegAndRemovesTheHalfWrittenOutput) {
               0);
     for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
         const std::string log = m_folder.File("cli.log");
-        const pid_t pid = fork();
-        if (pid == 0) {
-            const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            dup2(fd, STDERR_FILENO);
-            dup2(fd, STDOUT_FILENO);
-            execl(Cli().c_str(), "morvakelin-cli", "--source", longClip.c_str(), "--output",
-                  Out().c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
+        // The shell execs the CLI, so the process signalled is the CLI itself.
+        ShellOptions options;
+        options.args = {log, Cli(), "--source", longClip, "--output", Out()};
+        ShellProcess cli;
+        ASSERT_TRUE(cli.Start("log=$1; shift; exec \"$@\" >\"$log\" 2>&1", options));
         // Until ffmpeg has begun writing (or the CLI has ended early, which the status shows);
         // it writes beside the output under a temporary name.
-        int status = 0;
-        bool ended = false;
-        while (TemporaryBeside(Out()).empty() || fs::file_size(TemporaryBeside(Out())) == 0) {
-            if (waitpid(pid, &status, WNOHANG) == pid) {
-                ended = true;
-                break;
-            }
+        while ((TemporaryBeside(Out()).empty() || fs::file_size(TemporaryBeside(Out())) == 0) &&
+               !cli.ShellEnded()) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            cli.Poll();
         }
-        ASSERT_FALSE(ended) << ReadAll(log);
-        kill(pid, signal);
-        waitpid(pid, &status, 0);
-        ASSERT_TRUE(WIFEXITED(status));
-        EXPECT_EQ(WEXITSTATUS(status), 128 + signal) << ReadAll(log);
+        ASSERT_FALSE(cli.ShellEnded()) << ReadAll(log);
+        kill(cli.Pid(), signal);
+        Pump(cli, {});
+        EXPECT_EQ(cli.ExitCode(), 128 + signal) << ReadAll(log);
         EXPECT_EQ(LiveProcessesNaming(Out()), 0) << signal;
         EXPECT_FALSE(fs::exists(Out())) << ReadAll(log);
         EXPECT_EQ(TemporaryBeside(Out()), "") << "the half-written output was left behind";

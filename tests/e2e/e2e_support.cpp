@@ -1,8 +1,6 @@
 #include "e2e_support.h"
 
-#include <fcntl.h>
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -13,6 +11,7 @@
 #include <thread>
 
 #include "common/locate.h"
+#include "platform/process_runner.h"
 
 namespace mk::e2e {
 
@@ -131,39 +130,32 @@ ProgramFolder::~ProgramFolder() {
 
 ShellRun RunShell(const std::string& command, int seconds, const std::vector<std::string>& env) {
     ShellRun run;
-    char logName[] = "/tmp/mk-e2e-log-XXXXXX";
-    const int log = mkstemp(logName);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        setpgid(0, 0);
-        const int devnull = open("/dev/null", O_RDONLY);
-        dup2(devnull, STDIN_FILENO);
-        dup2(log, STDOUT_FILENO);
-        dup2(log, STDERR_FILENO);
-        for (const std::string& e : env)
-            putenv(const_cast<char*>(e.c_str()));
-        execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
-        _exit(126);
+    // The extra variables travel as positional parameters and are exported by the line itself.
+    std::string line;
+    ShellOptions options;
+    options.err = Route::OtherOne;
+    for (std::size_t i = 0; i < env.size(); ++i) {
+        line += "export \"$" + std::to_string(i + 1) + "\"; ";
+        options.args.push_back(env[i]);
+    }
+    line += "shift " + std::to_string(env.size()) + "; " + command;
+    ShellProcess process;
+    if (!process.Start(line, options)) {
+        return run;
     }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    int status = 0;
-    while (waitpid(pid, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            kill(-pid, SIGKILL);
-            waitpid(pid, &status, 0);
+    PumpHandlers handlers;
+    handlers.onOut = [&](std::string_view chunk) { run.output += chunk; };
+    handlers.onTick = [&] {
+        if (!run.timedOut && std::chrono::steady_clock::now() > deadline) {
             run.timedOut = true;
-            break;
+            process.Signal(SIGKILL);
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    };
+    Pump(process, handlers);
+    if (!run.timedOut) {
+        run.exitCode = process.ExitCode().value_or(-1);
     }
-    if (!run.timedOut)
-        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    close(log);
-    std::ifstream in(logName);
-    std::stringstream text;
-    text << in.rdbuf();
-    run.output = text.str();
-    unlink(logName);
     return run;
 }
 

@@ -2,15 +2,13 @@
 // gives them in the form (Open File, Process clicks, combos typed into and left, Save File,
 // Generate) must give the very text of the command field. The CLI runs as a program from the
 // fake desktop's program folder, so both probe with the same tools into the same report.
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <filesystem>
 
 #include "cli/cli_options.h"
+#include "platform/process_runner.h"
 #include "support/form_fixture.h"
 
 using namespace mk::ids;
@@ -47,37 +45,20 @@ private:
     fs::path m_dir;
 };
 
-// Runs a program with arguments (no shell); returns its standard output.
+// Runs a program with arguments (handed over untouched); returns its standard output.
 std::string Capture(const std::string& program, const std::vector<std::string>& args, int& status) {
-    int fds[2];
-    if (pipe(fds) != 0) {
-        return {};
-    }
-    const pid_t pid = fork();
-    if (pid == 0) {
-        dup2(fds[1], STDOUT_FILENO);
-        const int null = open("/dev/null", O_RDWR);
-        dup2(null, STDIN_FILENO);
-        dup2(null, STDERR_FILENO);
-        close(fds[0]);
-        std::vector<char*> argv{const_cast<char*>(program.c_str())};
-        for (const std::string& a : args) {
-            argv.push_back(const_cast<char*>(a.c_str()));
-        }
-        argv.push_back(nullptr);
-        execv(program.c_str(), argv.data());
-        _exit(127);
-    }
-    close(fds[1]);
+    mk::ShellOptions options;
+    options.err = mk::Route::Null;
+    options.args = {program};
+    options.args.insert(options.args.end(), args.begin(), args.end());
+    mk::ShellProcess process;
     std::string out;
-    char buffer[4096];
-    for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) > 0;) {
-        out.append(buffer, static_cast<std::size_t>(n));
+    if (!process.Start("exec \"$@\"", options)) {
+        status = -1;
+        return out;
     }
-    close(fds[0]);
-    int raw = 0;
-    waitpid(pid, &raw, 0);
-    status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    mk::Pump(process, {[&](std::string_view chunk) { out += chunk; }, {}, {}});
+    status = process.ExitCode().value_or(-1);
     return out;
 }
 
