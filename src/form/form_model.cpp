@@ -216,9 +216,10 @@ std::string BatchFilePath(const FormEnv& env) {
 BatchAdded AddToBatch(EncoderFields& f, const FormEnv& env) {
     const std::string batch = BatchFilePath(env);
     BatchAdded added;
-    const bool header = FileExists(batch) || WriteBatchHeader(batch, env.dialect);
     added.generated = Generate(f, env);
-    added.written = header && AppendBatchCommand(batch, env.dialect, added.generated.command);
+    // The header goes in with the first line when the file is missing: testing for the file
+    // first and writing the header apart would let another add in between.
+    added.written = AppendBatchCommand(batch, env.dialect, added.generated.command);
     return added;
 }
 

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/folder_lock.h"
+
 namespace mk {
 
 namespace {
@@ -54,6 +56,7 @@ bool WriteAndClose(int fd, const char* data) {
 }  // namespace
 
 bool SaveLanguage(const std::string& path, const std::string& language) {
+    const FolderLock lock(path);
     // No O_CREAT, no O_TRUNC: only a file that start-up created gets rewritten.
     const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -63,6 +66,9 @@ bool SaveLanguage(const std::string& path, const std::string& language) {
 }
 
 RestoreResult ReadLanguageFile(const std::string& path) {
+    // Locked from the read to the creation: a second start at the same moment reads the file
+    // this one creates instead of truncating it under a language switch.
+    const FolderLock lock(path);
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         const int out = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);

@@ -3,8 +3,14 @@
 
 #include <filesystem>
 #include <fstream>
+#include <latch>
+#include <map>
+#include <mutex>
 #include <sstream>
+#include <thread>
+#include <vector>
 
+#include "form/form_model.h"
 #include "jobs/batch_file.h"
 
 namespace mk {
@@ -83,6 +89,58 @@ TEST_F(JobsBatchFile, MissingFolderFailsAndCreatesNothing) {
     EXPECT_FALSE(WriteBatchHeader(path, ShellDialect::Posix()));
     EXPECT_FALSE(AppendBatchCommand(path, ShellDialect::Posix(), "x"));
     EXPECT_FALSE(std::filesystem::exists(m_dir / "no_conf"));
+}
+
+// Batch > Add in several windows and CLI runs at once, starting with no batch file: every line
+// arrives once and whole, also lines longer than one 4 KiB page.
+TEST_F(JobsBatchFile, ParallelAddsLoseNoLineAndSplitNone) {
+    const auto d = ShellDialect::Posix();
+    const FormEnv env{d, m_dir.string() + "/", true};
+    std::filesystem::create_directory(m_dir / "Conf");
+    m_path = BatchFilePath(env);
+    constexpr int kRuns = 8;
+    constexpr int kAdds = 6;
+    for (int round = 0; round < 10; ++round) {
+        std::filesystem::remove(m_path);
+        std::vector<std::string> expected;
+        std::mutex expectedMutex;
+        std::latch start(kRuns);
+        std::vector<std::thread> runs;
+        for (int r = 0; r < kRuns; ++r) {
+            runs.emplace_back([&, r] {
+                start.arrive_and_wait();
+                for (int i = 0; i < kAdds; ++i) {
+                    EncoderFields f;
+                    f.m_strSourceFile = "/v/" + std::to_string(r) + "-" + std::to_string(i);
+                    f.m_strOutputFile = "/v/out.mpg";
+                    f.m_strMoreOptions = "-metadata c=" + std::string(i % 2 ? 6000 : 10, 'c');
+                    EncoderFields copy = f;
+                    {
+                        const std::lock_guard<std::mutex> hold(expectedMutex);
+                        expected.push_back(Generate(copy, env).command + " ");
+                    }
+                    EXPECT_TRUE(AddToBatch(f, env).written);
+                }
+            });
+        }
+        for (std::thread& t : runs) {
+            t.join();
+        }
+        std::map<std::string, int> seen;
+        std::istringstream lines(Contents());
+        std::string first;
+        std::getline(lines, first);
+        EXPECT_EQ(first, d.BatchHeader());
+        for (std::string line; std::getline(lines, line);) {
+            ++seen[line];
+        }
+        int lost = 0;
+        for (const std::string& line : expected) {
+            lost += seen[line] != 1;
+        }
+        ASSERT_EQ(lost, 0) << "round " << round;
+        ASSERT_EQ(seen.size(), expected.size()) << "round " << round;
+    }
 }
 
 }  // namespace
