@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "cli/cli_many.h"
 #include "cli/cli_options.h"
 #include "cli/cli_process.h"
 #include "cli/cli_session.h"
@@ -288,6 +289,12 @@ int RunCli(std::span<const std::string> args, const std::string& programFolder, 
     if (o.version) {
         io.out << VersionLine() << "\n";
         return kExitOk;
+    }
+    if (o.runBatch) {
+        return RunBatch(o, programFolder, io);
+    }
+    if (!o.sources.empty()) {
+        return RunSources(o, programFolder, io);
     }
     // The form's open dialog takes only existing files.
     if (!FileExists(o.source) || std::filesystem::is_directory(o.source)) {

@@ -58,7 +58,8 @@ const std::array<ValueOption, 12> kValueOptions{{
     {"--more-options", {K::Text}, &O::moreOptions},
 }};
 
-const std::array<FlagOption, 10> kFlags{{
+const std::array<FlagOption, 11> kFlags{{
+    {"--run-batch", &O::runBatch},
     {"--correct-ratio", &O::correctRatio},
     {"--no-video", &O::noVideo},
     {"--no-audio", &O::noAudio},
@@ -73,9 +74,14 @@ const std::array<FlagOption, 10> kFlags{{
 
 // What only the whole set of options can tell; empty when all is well.
 std::string CheckTogether(const CliOptions& o) {
-    for (const auto& [name, path] : {std::pair{"--source", &o.source}, {"--output", &o.output}}) {
+    std::vector<std::pair<std::string, const std::string*>> paths{
+        {"--source", &o.source}, {"--output", &o.output}, {"--output-dir", &o.outputDir}};
+    for (const std::string& source : o.sources) {
+        paths.emplace_back("a source", &source);
+    }
+    for (const auto& [name, path] : paths) {
         if (path->size() > kLongestPath) {
-            return std::string("path too long for ") + name + ": " + Shown(*path) + " (at most " +
+            return "path too long for " + name + ": " + Shown(*path) + " (at most " +
                    std::to_string(kLongestPath) + " characters)";
         }
     }
@@ -96,6 +102,39 @@ std::string CheckTogether(const CliOptions& o) {
                "): shorten --more-options";
     }
     return {};
+}
+
+// Which kind of run the options ask for, and whether they are complete for it.
+ParseResult CheckRunKind(CliOptions options) {
+    auto fail = [](std::string why) { return ParseResult{std::nullopt, std::move(why)}; };
+    const bool many = !options.sources.empty();
+    if (options.runBatch) {
+        if (many || !options.source.empty() || !options.output.empty() ||
+            !options.outputDir.empty()) {
+            return fail("--run-batch takes no source or output: it runs the batch file's lines");
+        }
+        return {options, {}};
+    }
+    if (many) {
+        if (!options.source.empty() || !options.output.empty()) {
+            return fail("give either --source and --output, or sources with --output-dir");
+        }
+        if (options.outputDir.empty()) {
+            return fail("missing output folder: --output-dir DIR is required with several sources");
+        }
+        return {options, {}};
+    }
+    if (!options.outputDir.empty()) {
+        return fail(
+            "--output-dir needs sources: morvakelin-cli [options] --output-dir DIR SOURCE...");
+    }
+    if (options.source.empty()) {
+        return fail("missing source: --source FILE is required");
+    }
+    if (options.output.empty()) {
+        return fail("missing output: --output FILE is required");
+    }
+    return {options, {}};
 }
 
 }  // namespace
@@ -124,12 +163,32 @@ ParseResult ParseCli(std::span<const std::string> args) {
         };
 
         // Source and output are plain strings every run needs, not optional texts.
-        if (name == "--source" || name == "--output") {
+        if (name == "--source" || name == "--output" || name == "--output-dir") {
             const auto value = takeValue(false);
-            if (!value) {
+            if (!value || value->empty()) {
                 return fail("missing value for " + name);
             }
-            (name == "--source" ? options.source : options.output) = *value;
+            (name == "--source"   ? options.source
+             : name == "--output" ? options.output
+                                  : options.outputDir) = *value;
+            continue;
+        }
+        if (name == "--jobs") {
+            const auto value = takeValue(false);
+            if (!value) {
+                return fail("missing value for --jobs");
+            }
+            const bool digits = !value->empty() && value->size() <= 4 &&
+                                std::all_of(value->begin(), value->end(),
+                                            [](char c) { return c >= '0' && c <= '9'; });
+            if (!digits || std::stoi(*value) < 1) {
+                return fail("invalid value for --jobs: '" + *value + "' (1 to 9999)");
+            }
+            options.jobs = static_cast<std::size_t>(std::stoi(*value));
+            continue;
+        }
+        if (!name.starts_with("-") || name == "-") {
+            options.sources.push_back(name);  // a source of a run over several
             continue;
         }
         const auto flag = std::find_if(kFlags.begin(), kFlags.end(),
@@ -144,8 +203,7 @@ ParseResult ParseCli(std::span<const std::string> args) {
         const auto option = std::find_if(kValueOptions.begin(), kValueOptions.end(),
                                          [&](const ValueOption& o) { return o.name == name; });
         if (option == kValueOptions.end()) {
-            return fail(name.starts_with("-") ? "unknown option " + name
-                                              : "unexpected argument '" + name + "'");
+            return fail("unknown option " + name);
         }
         const auto value = takeValue(option->rule.kind == ValueKind::Text);
         if (!value) {
@@ -161,20 +219,16 @@ ParseResult ParseCli(std::span<const std::string> args) {
     if (options.help || options.version) {
         return {options, {}};
     }
-    if (options.source.empty()) {
-        return fail("missing source: --source FILE is required");
-    }
-    if (options.output.empty()) {
-        return fail("missing output: --output FILE is required");
-    }
     if (std::string why = CheckTogether(options); !why.empty()) {
         return fail(why);
     }
-    return {options, {}};
+    return CheckRunKind(std::move(options));
 }
 
 std::string Usage() {
     return "Usage: morvakelin-cli --source FILE --output FILE [options]\n"
+           "       morvakelin-cli [options] --output-dir DIR [--jobs N] SOURCE...\n"
+           "       morvakelin-cli --run-batch [--jobs N]\n"
            "Composes the ffmpeg command Morvakelin's form would, and encodes with it.\n"
            "  --target WORD --format WORD --aspect WORD     as typed into the combo boxes\n"
            "  --video-bitrate N --width N --height N --correct-ratio\n"
@@ -184,6 +238,9 @@ std::string Usage() {
            "  --print          print the command Generate would show, and exit 0\n"
            "  --batch-add      append that command to the batch file, as Batch > Add does\n"
            "  --verbose        show ffmpeg's own output while encoding\n"
+           "  --output-dir DIR each SOURCE into DIR, named after it, as Save File proposes\n"
+           "  --jobs N         how many encodes run at once (default: one per core)\n"
+           "  --run-batch      run the batch file's commands, N at a time\n"
            "  --help, --version\n"
            "The source is probed as Open File does; unless --no-presets, the presets of the\n"
            "chosen target, format and audio target are applied; options given always win.\n"

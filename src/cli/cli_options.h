@@ -5,6 +5,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace mk::cli {
 
@@ -15,6 +16,12 @@ inline constexpr int kExitBadOptions = 2;  // unknown option, missing value, mis
 struct CliOptions {
     std::string source;
     std::string output;
+    // Several sources at once: each encoded into outputDir, `jobs` at a time (nullopt: one per
+    // core). Or the batch file's lines, run that way.
+    std::vector<std::string> sources;
+    std::string outputDir;
+    std::optional<std::size_t> jobs;
+    bool runBatch = false;
     // Texts typed into the form's boxes; nullopt leaves the box as the form and its presets have
     // it.
     std::optional<std::string> target, format, aspect;
@@ -39,7 +46,8 @@ struct ParseResult {
 };
 
 // The arguments after the program's name. "--name value" and "--name=value" are both taken.
-// --help and --version need nothing else; every other run needs --source and --output.
+// --help and --version need nothing else; --run-batch needs no source; every other run needs
+// --source and --output, or sources (words that are not options) and --output-dir.
 // Every value is checked here (cli/cli_values.h): a target is one of the list's words in any
 // letter case, taken in lower case (as are other list words); numbers stay within what ffmpeg's
 // options take (width and height may be empty: no size option); nothing the shell would act on

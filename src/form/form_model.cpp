@@ -213,13 +213,17 @@ std::string BatchFilePath(const FormEnv& env) {
     return env.folder + env.dialect.BatchFile();
 }
 
-BatchAdded AddToBatch(EncoderFields& f, const FormEnv& env) {
+bool AppendToBatch(const FormEnv& env, const std::string& command) {
     const std::string batch = BatchFilePath(env);
-    BatchAdded added;
-    added.generated = Generate(f, env);
     // The header goes in with the first line when the file is missing: testing for the file
     // first and writing the header apart would let another add in between.
-    added.written = AppendBatchCommand(batch, env.dialect, added.generated.command);
+    return AppendBatchCommand(batch, env.dialect, command);
+}
+
+BatchAdded AddToBatch(EncoderFields& f, const FormEnv& env) {
+    BatchAdded added;
+    added.generated = Generate(f, env);
+    added.written = AppendToBatch(env, added.generated.command);
     return added;
 }
 

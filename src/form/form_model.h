@@ -102,8 +102,10 @@ std::optional<FormMessage> StreamTestFinished(const std::string& testFile);
 // Preview: a message when there is nothing to show, else nullopt (open the output).
 std::optional<FormMessage> PreviewCheck(const EncoderFields& f);
 
-// The batch file: its path, and Add (header when missing, Generate, the command appended).
+// The batch file: its path, a command appended (after the header when the file is missing), and
+// Add: Generate, then its command appended.
 std::string BatchFilePath(const FormEnv& env);
+bool AppendToBatch(const FormEnv& env, const std::string& command);
 struct BatchAdded {
     Generated generated;
     bool written = false;

@@ -1,0 +1,209 @@
+#include "cli/cli_many.h"
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "cli/cli_board.h"
+#include "cli/cli_process.h"
+#include "cli/cli_session.h"
+#include "cli/stop_signals.h"
+#include "form/form_model.h"
+#include "jobs/batch_commands.h"
+#include "jobs/job_pool.h"
+#include "platform/file_checks.h"
+#include "rules/output_chooser.h"
+
+namespace mk::cli {
+
+namespace {
+
+constexpr const char* kName = "morvakelin-cli";
+
+// One job as the summary names it: the output it makes (empty when not known).
+struct Planned {
+    JobSpec spec;
+    std::string output;
+    std::optional<std::string> refusal;  // it cannot run: why
+};
+
+int Bad(CliIo& io, const std::string& why) {
+    io.err << kName << ": " << why << "\n" << kName << ": see " << kName << " --help\n";
+    return kExitBadOptions;
+}
+
+std::string Absolute(const std::string& path) {
+    return std::filesystem::absolute(path).lexically_normal().string();
+}
+
+// The media length the probe found, from the source properties' "Duration:".
+std::optional<double> DurationOf(const std::string& sourceInfo) {
+    ProgressParser parser;
+    parser.Feed(sourceInfo + "\n");
+    return parser.Duration();
+}
+
+// One source as a lone run prepares it: its probe, the presets, the options given, its output
+// named after it; then the encode's console line (or the command, for --print and --batch-add).
+// Prepared one after the other, each while the probe report is its own.
+Planned PrepareSource(const CliOptions& o, const std::string& source, const FormEnv& env) {
+    CliOptions one = o;
+    one.source = Absolute(source);
+    one.output.clear();
+    EncoderFields f = FieldsFor(one, env.dialect, env.folder, RunShellWaited);
+    const OutputChoice choice = ChooseOutputFile(f);
+    const std::string stem = std::filesystem::path(one.source).stem().string();
+    std::string name =
+        stem + (choice.defaultExtension.empty() ? "" : "." + choice.defaultExtension);
+    f.m_strOutputFile = Absolute((std::filesystem::path(o.outputDir) / name).string());
+
+    Planned planned;
+    planned.output = f.m_strOutputFile;
+    planned.spec.name = std::filesystem::path(planned.output).filename().string();
+    planned.spec.duration = DurationOf(f.m_strSourceInfo);
+    if (o.print || o.batchAdd) {
+        planned.spec.line = Generate(f, env).command;
+        return planned;
+    }
+    const EncodePlan plan = PrepareEncode(f, env);
+    if (plan.refusal) {
+        planned.refusal = plan.refusal->title + ": " + plan.refusal->text;
+    }
+    planned.spec.line = plan.consoleLine;
+    return planned;
+}
+
+// The output a batch line writes: its last double-quoted word, as the form composes it.
+std::string OutputOfLine(const std::string& line) {
+    const std::size_t close = line.rfind('"');
+    if (close == std::string::npos || close == 0) {
+        return {};
+    }
+    const std::size_t open = line.rfind('"', close - 1);
+    return open == std::string::npos ? std::string() : line.substr(open + 1, close - open - 1);
+}
+
+void PrintSummary(CliIo& io, const std::vector<Planned>& jobs,
+                  const std::vector<JobOutcome>& outcomes) {
+    io.err << "summary:\n";
+    for (std::size_t i = 0; i < jobs.size(); ++i) {
+        io.err << (outcomes[i].good ? "  good    " : "  FAILED  ") << jobs[i].spec.name;
+        if (!outcomes[i].good) {
+            io.err << ": " << outcomes[i].reason;
+        }
+        io.err << "\n";
+    }
+    io.err << std::flush;
+}
+
+// Runs the planned jobs N at a time and says how each went.
+int RunPlanned(std::vector<Planned> planned, const CliOptions& o, CliIo& io) {
+    std::vector<JobOutcome> outcomes(planned.size());
+    std::vector<JobSpec> specs;
+    std::vector<std::size_t> runIndex;  // planned index of each job in the pool
+    for (std::size_t i = 0; i < planned.size(); ++i) {
+        if (planned[i].refusal) {
+            outcomes[i] = {false, *planned[i].refusal};
+        } else {
+            runIndex.push_back(i);
+            specs.push_back(planned[i].spec);
+        }
+    }
+    JobPool pool(std::move(specs), o.jobs ? *o.jobs : DefaultJobCount());
+    Board board(io, pool);
+    StopSignals signals;
+    JobPool::Events events;
+    events.onStart = [&](std::size_t i) { board.Started(i); };
+    events.onEnd = [&](std::size_t i) {
+        const std::size_t p = runIndex[i];
+        outcomes[p] = Judge(pool.States()[i], planned[p].output);
+        board.Ended(i, outcomes[p]);
+    };
+    events.onTick = [&] { board.Tick(); };
+    events.stopRequests = [&] { return signals.Count(); };
+    pool.Run(events);
+    board.Finish();
+    for (std::size_t i = 0; i < pool.States().size(); ++i) {
+        if (pool.States()[i].phase != JobPhase::Done) {
+            outcomes[runIndex[i]] = {false, "not started: stopped before its turn"};
+        }
+    }
+    PrintSummary(io, planned, outcomes);
+    if (signals.LastSignal() != 0) {
+        return 128 + signals.LastSignal();
+    }
+    for (const JobOutcome& outcome : outcomes) {
+        if (!outcome.good) {
+            return kExitFailed;
+        }
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+int RunSources(const CliOptions& o, const std::string& programFolder, CliIo& io) {
+    for (const std::string& source : o.sources) {
+        if (!FileExists(source) || std::filesystem::is_directory(source)) {
+            return Bad(io, "source file not found: " + source);
+        }
+    }
+    if (!std::filesystem::is_directory(o.outputDir)) {
+        return Bad(io, "output folder not found: " + o.outputDir);
+    }
+    const ShellDialect d = ShellDialect::Posix();
+    const FormEnv env{d, programFolder, !o.noPresets};
+    std::vector<Planned> planned;
+    std::map<std::string, std::string> sourceOf;  // output -> the source that makes it
+    for (const std::string& source : o.sources) {
+        planned.push_back(PrepareSource(o, source, env));
+        const auto [it, fresh] = sourceOf.emplace(planned.back().output, source);
+        if (!fresh) {
+            return Bad(io, "'" + it->second + "' and '" + source + "' would both be encoded to " +
+                               it->first);
+        }
+    }
+    // Nothing is printed or added before every output name is known to be its own.
+    for (const Planned& p : planned) {
+        if (o.print) {
+            io.out << p.spec.line << "\n" << std::flush;
+        }
+        if (o.batchAdd && !AppendToBatch(env, p.spec.line)) {
+            io.err << kName << ": cannot write the batch file " << BatchFilePath(env) << "\n";
+            return kExitFailed;
+        }
+    }
+    if (o.print || o.batchAdd) {
+        return kExitOk;
+    }
+    return RunPlanned(std::move(planned), o, io);
+}
+
+int RunBatch(const CliOptions& o, const std::string& programFolder, CliIo& io) {
+    const ShellDialect d = ShellDialect::Posix();
+    const std::string path = BatchFilePath({d, programFolder, true});
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        io.err << kName << ": cannot read the batch file " << path << "\n";
+        return kExitFailed;
+    }
+    std::stringstream text;
+    text << in.rdbuf();
+    std::vector<Planned> planned;
+    for (const std::string& line : BatchCommands(text.str(), d)) {
+        Planned p;
+        p.output = OutputOfLine(line);
+        p.spec.name = p.output.empty() ? "line " + std::to_string(planned.size() + 1)
+                                       : std::filesystem::path(p.output).filename().string();
+        p.spec.line = line;
+        planned.push_back(std::move(p));
+    }
+    if (planned.empty()) {
+        io.err << kName << ": the batch file holds no command: " << path << "\n";
+        return kExitOk;
+    }
+    return RunPlanned(std::move(planned), o, io);
+}
+
+}  // namespace mk::cli

@@ -1,0 +1,44 @@
+#include "cli/stop_signals.h"
+
+namespace mk::cli {
+
+namespace {
+
+constexpr int kSignals[3] = {SIGINT, SIGTERM, SIGHUP};
+
+volatile sig_atomic_t g_count = 0;
+volatile sig_atomic_t g_last = 0;
+
+void OnSignal(int signal) {
+    g_count = g_count + 1;
+    g_last = signal;
+}
+
+}  // namespace
+
+StopSignals::StopSignals() {
+    g_count = 0;
+    g_last = 0;
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    for (int i = 0; i < 3; ++i) {
+        sigaction(kSignals[i], &action, &m_old[i]);
+    }
+}
+
+StopSignals::~StopSignals() {
+    for (int i = 0; i < 3; ++i) {
+        sigaction(kSignals[i], &m_old[i], nullptr);
+    }
+}
+
+int StopSignals::Count() const {
+    return g_count;
+}
+
+int StopSignals::LastSignal() const {
+    return g_last;
+}
+
+}  // namespace mk::cli

@@ -1,0 +1,23 @@
+// SIGINT, SIGTERM and SIGHUP caught while jobs run: counted, so that the jobs are stopped (each
+// further signal takes them a step further) instead of this program dying and leaving them behind.
+#pragma once
+
+#include <signal.h>
+
+namespace mk::cli {
+
+class StopSignals {
+public:
+    StopSignals();   // installs the handlers
+    ~StopSignals();  // restores the previous ones
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+    int Count() const;       // signals caught since construction
+    int LastSignal() const;  // 0 when none
+
+private:
+    struct sigaction m_old[3];
+};
+
+}  // namespace mk::cli
