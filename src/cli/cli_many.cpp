@@ -26,6 +26,7 @@ struct Planned {
     JobSpec spec;
     std::string output;
     std::optional<std::string> refusal;  // it cannot run: why
+    bool outputWasThere = false;         // a file of the user's, never removed here
 };
 
 int Bad(CliIo& io, const std::string& why) {
@@ -106,6 +107,7 @@ int RunPlanned(std::vector<Planned> planned, const CliOptions& o, CliIo& io) {
         if (planned[i].refusal) {
             outcomes[i] = {false, *planned[i].refusal};
         } else {
+            planned[i].outputWasThere = !planned[i].output.empty() && FileExists(planned[i].output);
             runIndex.push_back(i);
             specs.push_back(planned[i].spec);
         }
@@ -118,6 +120,12 @@ int RunPlanned(std::vector<Planned> planned, const CliOptions& o, CliIo& io) {
     events.onEnd = [&](std::size_t i) {
         const std::size_t p = runIndex[i];
         outcomes[p] = Judge(pool.States()[i], planned[p].output);
+        // What a failed or stopped job created is incomplete: it goes, as after a lone run.
+        std::error_code ec;
+        if (!outcomes[p].good && !planned[p].output.empty() && !planned[p].outputWasThere &&
+            std::filesystem::remove(planned[p].output, ec)) {
+            outcomes[p].reason += "; removed the incomplete output";
+        }
         board.Ended(i, outcomes[p]);
     };
     events.onTick = [&] { board.Tick(); };

@@ -165,7 +165,7 @@ ParseResult ParseCli(std::span<const std::string> args) {
         // Source and output are plain strings every run needs, not optional texts.
         if (name == "--source" || name == "--output" || name == "--output-dir") {
             const auto value = takeValue(false);
-            if (!value || value->empty()) {
+            if (!value) {
                 return fail("missing value for " + name);
             }
             (name == "--source"   ? options.source
