@@ -138,8 +138,8 @@ int RunPlanned(std::vector<Planned> planned, const CliOptions& o, CliIo& io) {
         }
     }
     PrintSummary(io, planned, outcomes);
-    if (signals.LastSignal() != 0) {
-        return 128 + signals.LastSignal();
+    if (signals.FirstSignal() != 0) {
+        return 128 + signals.FirstSignal();
     }
     for (const JobOutcome& outcome : outcomes) {
         if (!outcome.good) {

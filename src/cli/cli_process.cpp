@@ -1,53 +1,9 @@
 #include "cli/cli_process.h"
 
-#include <signal.h>
-
+#include "cli/stop_signals.h"
 #include "platform/process_runner.h"
 
 namespace mk::cli {
-
-namespace {
-
-volatile sig_atomic_t g_stopSignal = 0;
-volatile sig_atomic_t g_stopCount = 0;
-
-extern "C" void OnStopSignal(int signal) {
-    if (g_stopSignal == 0) {
-        g_stopSignal = signal;
-    }
-    g_stopCount = g_stopCount + 1;
-}
-
-// The signals that end a run: Ctrl-C, a polite kill, and the terminal going away.
-constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
-
-// Our handlers for the stop signals for as long as it lives; no SA_RESTART, so a waiting poll()
-// wakes up.
-class StopHandlers {
-public:
-    StopHandlers() {
-        g_stopSignal = 0;
-        g_stopCount = 0;
-        struct sigaction action {};
-        action.sa_handler = OnStopSignal;
-        sigemptyset(&action.sa_mask);
-        for (std::size_t i = 0; i < std::size(kStopSignals); ++i) {
-            sigaction(kStopSignals[i], &action, &m_old[i]);
-        }
-    }
-    ~StopHandlers() {
-        for (std::size_t i = 0; i < std::size(kStopSignals); ++i) {
-            sigaction(kStopSignals[i], &m_old[i], nullptr);
-        }
-    }
-    StopHandlers(const StopHandlers&) = delete;
-    StopHandlers& operator=(const StopHandlers&) = delete;
-
-private:
-    struct sigaction m_old[std::size(kStopSignals)]{};
-};
-
-}  // namespace
 
 int RunShellWaited(const std::string& line) {
     ShellOptions options;
@@ -60,7 +16,7 @@ int RunShellWaited(const std::string& line) {
 
 GroupRun RunInGroup(const std::string& line, const GroupRunOptions& options) {
     GroupRun run;
-    StopHandlers handlers;
+    StopSignals signals;
     ShellOptions shell;
     shell.out = options.keepStdout ? Route::Inherit : Route::Null;
     shell.err = Route::Pipe;
@@ -71,11 +27,11 @@ GroupRun RunInGroup(const std::string& line, const GroupRunOptions& options) {
     run.started = true;
 
     // Each stop signal takes the next step of the stop; the first one is what we report.
-    sig_atomic_t handled = 0;
+    int handled = 0;
     PumpHandlers pump;
     pump.onErr = options.onStderr;
     pump.onTick = [&] {
-        while (handled < g_stopCount) {
+        while (handled < signals.Count()) {
             ++handled;
             process.Stop();
         }
@@ -85,7 +41,7 @@ GroupRun RunInGroup(const std::string& line, const GroupRunOptions& options) {
     };
     Pump(process, pump);
     run.exitStatus = process.Status();
-    run.stopSignal = g_stopSignal;
+    run.stopSignal = signals.FirstSignal();
     return run;
 }
 

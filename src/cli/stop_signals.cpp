@@ -7,18 +7,21 @@ namespace {
 constexpr int kSignals[3] = {SIGINT, SIGTERM, SIGHUP};
 
 volatile sig_atomic_t g_count = 0;
-volatile sig_atomic_t g_last = 0;
+volatile sig_atomic_t g_first = 0;
 
-void OnSignal(int signal) {
+extern "C" void OnSignal(int signal) {
+    if (g_first == 0) {
+        g_first = signal;
+    }
     g_count = g_count + 1;
-    g_last = signal;
 }
 
 }  // namespace
 
 StopSignals::StopSignals() {
     g_count = 0;
-    g_last = 0;
+    g_first = 0;
+    // No SA_RESTART, so a waiting poll() wakes up.
     struct sigaction action {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
@@ -37,8 +40,8 @@ int StopSignals::Count() const {
     return g_count;
 }
 
-int StopSignals::LastSignal() const {
-    return g_last;
+int StopSignals::FirstSignal() const {
+    return g_first;
 }
 
 }  // namespace mk::cli

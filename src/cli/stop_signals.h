@@ -1,5 +1,6 @@
-// SIGINT, SIGTERM and SIGHUP caught while jobs run: counted, so that the jobs are stopped (each
-// further signal takes them a step further) instead of this program dying and leaving them behind.
+// SIGINT, SIGTERM and SIGHUP (Ctrl-C, a polite kill, the terminal going away) caught while jobs
+// run: counted, so that the jobs are stopped (each further signal takes them a step further)
+// instead of this program dying and leaving them behind.
 #pragma once
 
 #include <signal.h>
@@ -13,8 +14,8 @@ public:
     StopSignals(const StopSignals&) = delete;
     StopSignals& operator=(const StopSignals&) = delete;
 
-    int Count() const;       // signals caught since construction
-    int LastSignal() const;  // 0 when none
+    int Count() const;        // signals caught since construction
+    int FirstSignal() const;  // the one that asked to stop, 0 when none
 
 private:
     struct sigaction m_old[3];
