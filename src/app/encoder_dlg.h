@@ -134,6 +134,7 @@ private:
     bool m_initialised = false;
     bool m_firstExchange = true;
     bool m_inHandler = false;
+    std::string m_lastFolder;       // of the file last chosen in a file dialog
     bool m_inDataExchange = false;  // notifications are locked out while the controls are written
     double m_unitX = 1.5;           // pixels per horizontal dialog unit
     double m_unitY = 1.625;         // pixels per vertical dialog unit

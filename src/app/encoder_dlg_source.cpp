@@ -1,13 +1,15 @@
 // Open File, the probe, the control rules with their presets, and Save File.
+#include <sys/stat.h>
+
 #include <QAction>
 #include <QCheckBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QMimeData>
 #include <QPlainTextEdit>
 
 #include "app/encoder_dlg.h"
+#include "form/dialog_folders.h"
 #include "form/form_model.h"
 #include "platform/file_checks.h"
 #include "qt/qt_text.h"
@@ -22,8 +24,9 @@ constexpr const char* kOpenFilter =
     "Video Files(*.wmv; *.asf; *.mpg; *.avi; *.vob; *.mp4)|*.wmv; *.asf; *.mpg; *.avi; *.vob; "
     "*.mp4|All Files(*.*)|*.*||";
 
-// One local file that exists: the only thing the form takes by drag and drop.
-std::optional<QString> DroppedFile(const QMimeData* mime) {
+// One local file that exists: the only thing the form takes by drag and drop. Its bytes come from
+// the URL itself, so a name that is not UTF-8 stays the same name.
+std::optional<std::string> DroppedFile(const QMimeData* mime) {
     if (mime == nullptr || !mime->hasUrls() || mime->urls().size() != 1) {
         return std::nullopt;
     }
@@ -31,8 +34,9 @@ std::optional<QString> DroppedFile(const QMimeData* mime) {
     if (!url.isLocalFile()) {
         return std::nullopt;
     }
-    const QString path = url.toLocalFile();
-    if (!QFileInfo(path).isFile()) {
+    const std::string path = mk::LocalFileBytes(url);
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
         return std::nullopt;
     }
     return path;
@@ -49,10 +53,12 @@ void CEncoderDlg::OnOpenFile() {
     mk::FileDialogRequest request;
     request.mfcFilter = kOpenFilter;
     request.mustExist = true;
+    request.startFolder = mk::OpenDialogFolder(*this, m_lastFolder);
     const auto chosen = m_desktop.AskOpenFile(request);
     if (!chosen) {
         return;
     }
+    m_lastFolder = mk::FolderOf(*chosen);
     OpenSource(*chosen);
 }
 
@@ -137,10 +143,12 @@ void CEncoderDlg::OnSaveFile() {
     request.mfcFilter = choice.filter;
     request.defaultExtension = choice.defaultExtension;
     request.overwritePrompt = true;
+    request.startFolder = mk::SaveDialogFolder(*this, m_lastFolder);
     const auto chosen = m_desktop.AskSaveFile(request);
     if (!chosen) {
         return;
     }
+    m_lastFolder = mk::FolderOf(*chosen);
     ApplyChanges(mk::OutputChosen(*this, *chosen));
     UpdateData(true);
 }
@@ -163,6 +171,6 @@ void CEncoderDlg::dropEvent(QDropEvent* event) {
     // Dropping a file is Open File with the dialog already answered.
     m_inHandler = true;
     UpdateData(true);
-    OpenSource(mk::FromQ(*path));
+    OpenSource(*path);
     m_inHandler = false;
 }

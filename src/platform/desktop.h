@@ -15,6 +15,7 @@ struct FileDialogRequest {
     std::string defaultExtension;  // without the dot; appended to a name typed without one
     bool mustExist = false;        // open dialog: only existing files
     bool overwritePrompt = false;  // save dialog: ask before replacing a file
+    std::string startFolder;       // where the dialog opens; empty: where it was last closed
 };
 
 // A run in the console window: the command line, what the window shows as its title, and what

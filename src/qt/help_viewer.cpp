@@ -1,12 +1,16 @@
 #include "qt/help_viewer.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include <sys/stat.h>
+
 #include <QPointer>
 #include <QStringDecoder>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <fstream>
+#include <sstream>
+
+#include "qt/qt_text.h"
 
 namespace mk {
 
@@ -30,23 +34,28 @@ HelpViewer::HelpViewer(QWidget* parent) : QDialog(parent) {
     layout->addWidget(m_browser);
 }
 
-bool HelpViewer::Open(const QString& path, int context) {
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
+bool HelpViewer::Open(const std::string& path, int context) {
+    // Read by its bytes: the program folder's name need not be UTF-8.
+    struct stat st;
+    std::ifstream file(path, std::ios::binary);
+    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !file) {
         return false;
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
+    std::ostringstream text;
+    text << file.rdbuf();
+    if (file.bad()) {
         return false;
     }
+    const QByteArray bytes = QByteArray::fromStdString(text.str());
     // The page's own charset declaration decides; UTF-8 when it has none.
     QStringDecoder decoder = QStringDecoder::decoderForHtml(bytes);
     const QString html = decoder.isValid() ? decoder.decode(bytes) : QString::fromUtf8(bytes);
 
-    const QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
-    m_browser->document()->setBaseUrl(url);
+    m_browser->document()->setBaseUrl(UrlFromBytes(path));
     m_browser->setHtml(html);
-    setWindowTitle(tr("%1 - Morvakelin Help").arg(QFileInfo(path).fileName()));
+    // The page names itself ("Morvakelin Hilfe"); the file name means nothing to a reader.
+    const QString title = m_browser->documentTitle().simplified();
+    setWindowTitle(title.isEmpty() ? tr("Morvakelin Help") : title);
     show();
     raise();
     activateWindow();
@@ -60,7 +69,7 @@ bool HelpViewer::Show(const std::string& path, int context, QWidget* parent) {
         viewer = new HelpViewer(parent);
         viewer->setAttribute(Qt::WA_DeleteOnClose, false);
     }
-    return viewer->Open(QString::fromStdString(path), context);
+    return viewer->Open(path, context);
 }
 
 HelpViewer* HelpViewer::Instance() {

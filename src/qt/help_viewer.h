@@ -22,7 +22,7 @@ public:
     // The window Show uses, or null before the first Show.
     static HelpViewer* Instance();
 
-    bool Open(const QString& path, int context);
+    bool Open(const std::string& path, int context);
     QTextBrowser* Browser() const { return m_browser; }
 
     static QString AnchorFor(int context) { return QStringLiteral("ctx-%1").arg(context); }

@@ -1,54 +1,33 @@
 #include "qt/qt_desktop.h"
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QFileDialog>
+#include <QEventLoop>
+#include <QFile>
 #include <QMessageBox>
 #include <QUrl>
 
 #include "qt/console_window.h"
+#include "qt/file_dialog.h"
 #include "qt/help_viewer.h"
 #include "qt/process_wait.h"
 #include "qt/qt_text.h"
 #include "qt/text_editor_window.h"
-#include "rules/file_filter.h"
 
 namespace mk {
 
-namespace {
-
-std::optional<std::string> RunFileDialog(QWidget* parent, const FileDialogRequest& request,
-                                         QFileDialog::AcceptMode mode) {
-    QFileDialog dialog(parent);
-    dialog.setAcceptMode(mode);
-    if (mode == QFileDialog::AcceptOpen) {
-        dialog.setFileMode(request.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-    } else {
-        dialog.setFileMode(QFileDialog::AnyFile);
-        if (!request.overwritePrompt) {
-            dialog.setOption(QFileDialog::DontConfirmOverwrite);
-        }
-    }
-    const QString filters = ToQ(QtFilterList(request.mfcFilter));
-    if (!filters.isEmpty()) {
-        const QStringList list = filters.split(QStringLiteral(";;"));
-        dialog.setNameFilters(list);
-        dialog.selectNameFilter(list.front());
-    }
-    if (!request.defaultExtension.empty()) {
-        dialog.setDefaultSuffix(ToQ(request.defaultExtension));
-    }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return std::nullopt;
-    }
-    return FromQ(dialog.selectedFiles().front());
-}
-
-}  // namespace
-
 std::string QtDesktop::ProgramFolder() {
-    return FromQ(QCoreApplication::applicationDirPath()) + "/";
+    // The executable's path as bytes: Qt's own would change a folder name that is not UTF-8.
+    std::string exe(4096, '\0');
+    const ssize_t n = readlink("/proc/self/exe", exe.data(), exe.size());
+    if (n > 0 && static_cast<std::size_t>(n) < exe.size()) {
+        exe.resize(static_cast<std::size_t>(n));
+        return exe.substr(0, exe.rfind('/') + 1);
+    }
+    return QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString() + "/";
 }
 
 void QtDesktop::ShowMessage(const std::string& text, const std::string& title, MessageIcon icon) {
@@ -59,11 +38,11 @@ void QtDesktop::ShowMessage(const std::string& text, const std::string& title, M
 }
 
 std::optional<std::string> QtDesktop::AskOpenFile(const FileDialogRequest& request) {
-    return RunFileDialog(m_form, request, QFileDialog::AcceptOpen);
+    return AskFile(m_form, request, FileDialogKind::Open, m_lastFolder);
 }
 
 std::optional<std::string> QtDesktop::AskSaveFile(const FileDialogRequest& request) {
-    return RunFileDialog(m_form, request, QFileDialog::AcceptSave);
+    return AskFile(m_form, request, FileDialogKind::Save, m_lastFolder);
 }
 
 int QtDesktop::RunShell(const std::string& commandLine) {

@@ -28,6 +28,7 @@ public:
 
 private:
     QPointer<QWidget> m_form;
+    QString m_lastFolder;  // where the last file dialog was closed
 };
 
 }  // namespace mk

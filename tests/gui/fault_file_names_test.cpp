@@ -8,7 +8,6 @@
 #include <map>
 #include <optional>
 
-#include "qt/qt_text.h"
 #include "support/env_guard.h"
 #include "support/form_fixture.h"
 
@@ -105,11 +104,6 @@ class FaultFileNames : public FormTest, public ::testing::WithParamInterface<Nam
 protected:
     void SetUp() override {
         FormTest::SetUp();
-        if (mk::FromQ(mk::ToQ(GetParam().stem)) != GetParam().stem) {
-            // Known limit, reported: the form's controls hold UTF-8 only, so the next reading of
-            // the form would turn the name into another. Runs once the binding keeps the bytes.
-            GTEST_SKIP() << "the form's text controls do not carry non-UTF-8 bytes yet";
-        }
         // The program folder itself has blanks (and a dollar) in its path.
         const fs::path spaced = desktop.folder.string() + " Program Files $x";
         fs::rename(desktop.folder, spaced);

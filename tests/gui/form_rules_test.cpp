@@ -163,6 +163,32 @@ TEST_F(FormTest, OpenFileSetsStreamsOrAviSynthByTheVobRules) {
     EXPECT_TRUE(desktop.dialogRequests[0].mustExist);
 }
 
+// Open File starts beside the source, Save File beside the output or else the source; while the
+// form names neither, in the folder of the file last chosen.
+TEST_F(FormTest, FileDialogsStartBesideTheFormsFiles) {
+    desktop.onShell = [](const std::string&) { return 0; };
+    const std::string src = desktop.ProgramFolder() + "src", out = desktop.ProgramFolder() + "out";
+    struct Step {
+        bool save;
+        std::optional<std::string> answer;
+        std::string expectedStart;
+    };
+    const Step steps[] = {
+        {true, out + "/a.mpg", ""},        // nothing known yet
+        {false, src + "/movie.avi", out},  // no source: where the last file was chosen
+        {false, std::nullopt, src},
+        {true, std::nullopt, out},
+    };
+    for (const Step& step : steps) {
+        desktop.dialogAnswers.push_back(step.answer);
+        step.save ? dlg->OnSaveFile() : dlg->OnOpenFile();
+        EXPECT_EQ(desktop.dialogRequests.back().startFolder, step.expectedStart);
+    }
+    qobject_cast<QLineEdit*>(dlg->Control(IDC_OUTPUT_FILE))->clear();  // no output: the source's
+    dlg->OnSaveFile();
+    EXPECT_EQ(desktop.dialogRequests.back().startFolder, src);
+}
+
 TEST_F(FormTest, OpenFileCancelledChangesNothing) {
     dlg->OnOpenFile();
     EXPECT_TRUE(dlg->m_strSourceFile.empty());

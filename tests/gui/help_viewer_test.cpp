@@ -46,7 +46,12 @@ TEST(HelpViewer, OpensAtTheTopicOfTheContext) {
         EXPECT_TRUE(viewer->isVisible());
         EXPECT_EQ(TopBlockText(viewer->Browser()),
                   QStringLiteral("Topic %1 \u00DCbersicht").arg(context));
+        EXPECT_EQ(viewer->windowTitle(), "Morvakelin Help");  // not the file's name
     }
+    // A page with a title of its own is shown under it.
+    std::ofstream(path, std::ios::binary) << "<html><head><title>Morvakelin Hilfe</title></head>";
+    ASSERT_TRUE(HelpViewer::Show(path, 4, nullptr));
+    EXPECT_EQ(HelpViewer::Instance()->windowTitle(), "Morvakelin Hilfe");
     HelpViewer::Instance()->close();
 }
 
