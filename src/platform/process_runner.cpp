@@ -18,6 +18,8 @@ namespace mk {
 
 namespace {
 
+constexpr int kMaxReadsPerCall = 64;  // of 16 KiB each
+
 // A live process of group `group` in /proc: kill(-group, 0) alone also counts zombies, and in a
 // container the reaper of orphans may be slow or absent.
 bool LiveMemberIn(pid_t group) {
@@ -180,7 +182,9 @@ bool ShellProcess::Start(const std::string& line, const ShellOptions& options) {
 }
 
 void ShellProcess::ReadAvailable(int& fd, std::string& into) {
-    while (fd >= 0) {
+    // Bounded, so a command that writes faster than we read cannot keep the caller here for ever
+    // (a window would freeze); what is left is read on the next call.
+    for (int reads = 0; fd >= 0 && reads < kMaxReadsPerCall; ++reads) {
         char buffer[16384];
         const ssize_t n = read(fd, buffer, sizeof buffer);
         if (n > 0) {

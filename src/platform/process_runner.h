@@ -60,7 +60,8 @@ public:
     // stream is not piped or has ended.
     int OutFd() const { return m_outFd; }
     int ErrFd() const { return m_errFd; }
-    // Appends what can be read now from that fd without blocking; closes it at its end.
+    // Appends what can be read now from that fd without blocking (up to 1 MiB a call); closes
+    // it at its end.
     void ReadOut(std::string& into) { ReadAvailable(m_outFd, into); }
     void ReadErr(std::string& into) { ReadAvailable(m_errFd, into); }
 

@@ -115,6 +115,18 @@ TEST(ProcessRunner, StopEndsAGrandchildDeafToPoliteSignals) {
     EXPECT_EQ(LiveMembers(p.Pid()), 0);
 }
 
+// A command that writes without end: each read returns, so a window stays responsive.
+TEST(ProcessRunner, ReadingAFloodReturns) {
+    ShellProcess p;
+    ASSERT_TRUE(p.Start("yes"));
+    for (int i = 0; i < 3; ++i) {
+        std::string out;
+        p.ReadOut(out);
+        EXPECT_LE(out.size(), 2u << 20);
+        std::this_thread::sleep_for(20ms);
+    }
+}
+
 TEST(ProcessRunner, AbandonedCommandLeavesNoProcessBehind) {
     long group = 0;
     {
