@@ -104,6 +104,29 @@ std::string CheckTogether(const CliOptions& o) {
     return {};
 }
 
+// The field of a path option (--source, --output, --output-dir), or nullptr.
+std::string* PathOption(CliOptions& o, std::string_view name) {
+    if (name == "--source") {
+        return &o.source;
+    }
+    if (name == "--output") {
+        return &o.output;
+    }
+    return name == "--output-dir" ? &o.outputDir : nullptr;
+}
+
+// --jobs N: 1 to 9999; empty when taken, else the reason.
+std::string TakeJobs(const std::string& value, CliOptions& o) {
+    const bool digits =
+        !value.empty() && value.size() <= 4 &&
+        std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (!digits || std::stoi(value) < 1) {
+        return "invalid value for --jobs: '" + value + "' (1 to 9999)";
+    }
+    o.jobs = static_cast<std::size_t>(std::stoi(value));
+    return {};
+}
+
 // Which kind of run the options ask for, and whether they are complete for it.
 ParseResult CheckRunKind(CliOptions options) {
     auto fail = [](std::string why) { return ParseResult{std::nullopt, std::move(why)}; };
@@ -162,15 +185,13 @@ ParseResult ParseCli(std::span<const std::string> args) {
             return args[++i];
         };
 
-        // Source and output are plain strings every run needs, not optional texts.
-        if (name == "--source" || name == "--output" || name == "--output-dir") {
+        // Paths and the job count are plain values, not texts typed into the form.
+        if (std::string* path = PathOption(options, name)) {
             const auto value = takeValue(false);
             if (!value) {
                 return fail("missing value for " + name);
             }
-            (name == "--source"   ? options.source
-             : name == "--output" ? options.output
-                                  : options.outputDir) = *value;
+            *path = *value;
             continue;
         }
         if (name == "--jobs") {
@@ -178,13 +199,9 @@ ParseResult ParseCli(std::span<const std::string> args) {
             if (!value) {
                 return fail("missing value for --jobs");
             }
-            const bool digits = !value->empty() && value->size() <= 4 &&
-                                std::all_of(value->begin(), value->end(),
-                                            [](char c) { return c >= '0' && c <= '9'; });
-            if (!digits || std::stoi(*value) < 1) {
-                return fail("invalid value for --jobs: '" + *value + "' (1 to 9999)");
+            if (std::string why = TakeJobs(*value, options); !why.empty()) {
+                return fail(why);
             }
-            options.jobs = static_cast<std::size_t>(std::stoi(*value));
             continue;
         }
         if (!name.starts_with("-") || name == "-") {
