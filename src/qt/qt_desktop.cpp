@@ -4,13 +4,13 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QEventLoop>
 #include <QFile>
 #include <QMessageBox>
 #include <QUrl>
 
 #include "qt/console_window.h"
+#include "qt/document_opener.h"
 #include "qt/file_dialog.h"
 #include "qt/help_viewer.h"
 #include "qt/process_wait.h"
@@ -76,7 +76,7 @@ bool QtDesktop::ShowHelp(const std::string& path, int context) {
 }
 
 bool QtDesktop::OpenDocument(const std::string& path) {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(ToQ(path)));
+    return OpenDocumentSomehow(path, m_form, *this);
 }
 
 void QtDesktop::MinimizeForm() {

@@ -1,0 +1,90 @@
+// Preview, the stream test's playback and the support page must show something even where the
+// desktop has no program for the file: ffplay plays sound and video, the help window shows a
+// page, and otherwise a message names the file.
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "qt/document_opener.h"
+#include "qt/help_viewer.h"
+#include "support/env_guard.h"
+#include "support/fake_desktop.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteScript(const fs::path& path, const std::string& body) {
+    std::ofstream(path) << "#!/bin/sh\n" << body;
+    fs::permissions(path, fs::perms::owner_all);
+}
+
+TEST(DocumentOpener, FallsBackWhenTheDesktopHasNoProgram) {
+    struct Case {
+        const char* label;
+        int xdgOpenExit;  // -1: no xdg-open at all
+        bool ffplay;
+        std::string file;
+        const char* expected;  // "desktop", "ffplay", "help" or "message"
+    };
+    const Case cases[] = {
+        {"desktop opens it", 0, true, "clip.mpg", "desktop"},
+        {"no program for the type", 3, true, "caf\xe9 clip.mpg", "ffplay"},
+        {"no xdg-open", -1, true, "clip.mp2", "ffplay"},
+        {"nothing can play it", 3, false, "clip.mpg", "message"},
+        {"a page", -1, false, "support_eng.htm", "help"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        FakeDesktop desktop;
+        const fs::path bin = desktop.folder / "bin", player = desktop.folder / "player";
+        fs::create_directories(bin);
+        fs::create_directories(player);
+        EnvironmentGuard env;
+        env.Set("PATH", bin.string());  // no real xdg-open or ffplay
+        env.Set("MORVAKELIN_FFMPEG", "");
+        env.Set("MORVAKELIN_FFPLAY", c.ffplay ? player.string() : "");
+        if (c.xdgOpenExit >= 0) {
+            WriteScript(bin / "xdg-open", "printf '%s' \"$1\" > \"${0%/*}/asked\"\nexit " +
+                                              std::to_string(c.xdgOpenExit) + "\n");
+        }
+        WriteScript(player / "ffplay", "printf '%s' \"$1\" > \"${0%/*}/played\"\n");
+        const std::string file = (desktop.folder / c.file).string();
+        std::ofstream(file) << "<html><head><title>Support</title></head></html>";
+
+        ASSERT_TRUE(mk::OpenDocumentSomehow(file, nullptr, desktop));
+        const std::string expected = c.expected;
+        if (c.xdgOpenExit >= 0) {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return fs::exists(bin / "asked"); }));
+            EXPECT_EQ(ReadAll(bin / "asked").rfind("file:///", 0), 0u);
+        }
+        QTest::qWait(200);  // for xdg-open's end to arrive
+        if (expected == "ffplay") {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return fs::exists(player / "played"); }));
+            EXPECT_EQ(ReadAll(player / "played"), file);  // the very bytes of the name
+        } else {
+            EXPECT_FALSE(fs::exists(player / "played"));
+        }
+        ASSERT_EQ(desktop.messages.size(), expected == "message" ? 1u : 0u);
+        if (expected == "message") {
+            EXPECT_NE(desktop.messages[0].text.find(file), std::string::npos);
+        }
+        mk::HelpViewer* viewer = mk::HelpViewer::Instance();
+        EXPECT_EQ(viewer != nullptr && viewer->isVisible(), expected == "help");
+        if (viewer) {
+            viewer->close();
+        }
+    }
+}
+
+}  // namespace
