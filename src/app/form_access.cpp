@@ -7,14 +7,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QPushButton>
 
 #include "app/encoder_dlg.h"
 #include "qt/keyboard_access.h"
 #include "qt/named_menu_item.h"
 #include "qt/qt_text.h"
 #include "qt/readable_palette.h"
-#include "res/dialog_template.h"
 #include "res/resource.h"
 #include "ui/accessible_texts.h"
 
@@ -64,11 +62,7 @@ void MakeFormAccessible(CEncoderDlg& dlg) {
     for (int id : kReadableFields) {
         MakeReachable(dlg.Control(id));
     }
-    for (const auto& c : mk::EncoderDialogTemplate().controls) {
-        if (auto* button = qobject_cast<QPushButton*>(dlg.Control(c.id))) {
-            mk::PressOnReturn(button);
-        }
-    }
+    mk::PressFocusedButtonsOnReturn();
     mk::OpenMenuBarOnF10(&dlg, dlg.MenuBar());
     dlg.setPalette(mk::WithReadableDisabledText(dlg.palette()));
     ApplyFormAccessibleTexts(dlg);

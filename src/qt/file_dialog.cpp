@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "qt/file_dialog_labels.h"
 #include "qt/qt_text.h"
 #include "rules/file_filter.h"
 
@@ -94,6 +95,7 @@ std::optional<std::string> AskFile(QWidget* parent, const FileDialogRequest& req
         dialog.setDirectory(start);
     }
     std::optional<std::string> chosen;
+    TieFileDialogLabels(dialog);
     while (!chosen && dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
         const QString shown = dialog.selectedFiles().front();
         const std::string path = NativePath(shown);

@@ -1,14 +1,17 @@
 // Keyboard ways into controls that Qt leaves to the mouse or to Space.
 #pragma once
 
-class QAbstractButton;
 class QMenuBar;
 class QWidget;
 
 namespace mk {
 
-// Return and Enter press the button while it has the focus, as Space does.
-void PressOnReturn(QAbstractButton* button);
+// In every window of the program, Return and Enter press the push button that has the focus, as
+// Space does. Installing it again changes nothing.
+void PressFocusedButtonsOnReturn();
+
+// Tab stays a character in the text; Ctrl+Tab and Ctrl+Shift+Tab move the focus out of it.
+void LeaveTextOnCtrlTab(QWidget* text);
 
 // F10 opens the menu bar's first menu; arrows move on, Escape leaves the menu bar again.
 void OpenMenuBarOnF10(QWidget* window, QMenuBar* bar);

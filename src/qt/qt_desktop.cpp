@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
+#include <QLabel>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -34,6 +35,11 @@ void QtDesktop::ShowMessage(const std::string& text, const std::string& title, M
     QMessageBox box(icon == MessageIcon::Stop ? QMessageBox::Critical : QMessageBox::Information,
                     ToQ(title), ToQ(text), QMessageBox::Ok, m_form);
     box.setTextFormat(Qt::PlainText);
+    // The icon tells a failure from a notice; a screen reader hears it as a word.
+    if (auto* iconLabel = box.findChild<QLabel*>(QStringLiteral("qt_msgboxex_icon_label"))) {
+        iconLabel->setAccessibleName(icon == MessageIcon::Stop ? QStringLiteral("Error")
+                                                               : QStringLiteral("Information"));
+    }
     box.exec();
 }
 

@@ -15,6 +15,8 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 
+#include "qt/keyboard_access.h"
+
 #include "qt/process_wait.h"
 
 namespace mk {
@@ -29,6 +31,7 @@ TextEditorWindow::TextEditorWindow(const std::string& path, QWidget* parent)
     m_editor->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_editor->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_editor->setAccessibleName(tr("Text of %1").arg(QFileInfo(m_path).fileName()));
+    LeaveTextOnCtrlTab(m_editor);
 
     m_saveButton = new QPushButton(tr("Save"), this);
     auto* closeButton = new QPushButton(tr("Close"), this);
