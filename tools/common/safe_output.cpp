@@ -26,17 +26,17 @@ bool IsStandardInput(const std::string& name) {
     return name == "-" || name == "pipe:" || name == "pipe:0" || name == "/dev/stdin";
 }
 
-// A name ffmpeg opens through a protocol ("pipe:1", "udp://...", "http://...").
+// A name ffmpeg writes through a protocol: "pipe:1", "udp://host:1234", "rtmp://...". Any other
+// prefix before a colon is no protocol ffmpeg knows, and the name a file's.
 bool HasProtocol(const std::string& name) {
-    const size_t colon = name.find(':');
-    if (colon == std::string::npos || colon == 0)
+    if (name.substr(0, 5) == "pipe:")
+        return true;
+    const size_t scheme = name.find("://");
+    if (scheme == std::string::npos || scheme == 0)
         return false;
-    if (name.find('/') < colon)
-        return false;  // a folder name holding a colon
-    for (size_t i = 0; i < colon; ++i) {
+    for (size_t i = 0; i < scheme; ++i) {
         const char c = name[i];
-        if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '+' || c == '-' ||
-              c == '.'))
+        if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.'))
             return false;
     }
     return true;

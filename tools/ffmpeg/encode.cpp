@@ -13,6 +13,7 @@
 #include "common/ffmpeg_options.h"
 #include "common/output_check.h"
 #include "common/process.h"
+#include "common/quiet_options.h"
 #include "common/safe_output.h"
 #include "common/stream_list.h"
 
@@ -176,7 +177,7 @@ int Verify(const std::string& ffmpeg, const std::string& file, const std::string
 
 int RunEncode(const std::string& ffmpeg, std::vector<std::string> args) {
     CatchStopSignals();
-    std::vector<ArgItem> items = SplitArguments(args);
+    std::vector<ArgItem> items = QuietOptions(SplitArguments(args));
     const int output = OutputIndex(items);
     if (output < 0) {
         RunWatch watch;

@@ -1,0 +1,67 @@
+#!/bin/sh
+# Every combination the form offers, through morvakelin-cli with the presets the form applies:
+# 5 video targets x 5 audio targets x video on/off x pal/ntsc, over sources with mp3, aac and ac3
+# audio, each written to the name Save File proposes. Counts good outputs, honest failures
+# (non-zero exit) and broken outputs reported as good (exit 0, but ffprobe does not find the
+# streams asked for).
+#
+#   tests/matrix/run_matrix.sh [BUILD_DIR] [--audio-only]
+#
+# MORVAKELIN_FFMPEG chooses the installed ffmpeg as for the program; the sources are made with it.
+set -u
+build=${1:-build}
+only=${2:-}
+cli="$build/program/morvakelin-cli"
+[ -x "$cli" ] || { echo "no $cli; build first" >&2; exit 2; }
+real=${MORVAKELIN_FFMPEG:-ffmpeg}
+work=$(mktemp -d /tmp/mk-matrix-XXXXXX)
+trap 'rm -rf "$work"' EXIT
+
+clip="-f lavfi -i testsrc=rate=25:duration=2:size=320x240 -f lavfi -i sine=sample_rate=48000:duration=2 -shortest"
+"$real" -v error $clip -c:v mpeg4 -c:a libmp3lame -b:a 128k "$work/mp3.avi" || exit 2
+"$real" -v error $clip -c:v mpeg4 -c:a aac -b:a 128k "$work/aac.mp4" || exit 2
+"$real" -v error $clip -c:v mpeg4 -c:a ac3 -ac 2 -b:a 192k "$work/ac3.mkv" || exit 2
+
+# The extension Save File proposes, audio on.
+extension() { # target audio video
+    if [ "$3" = on ]; then
+        case $1 in mpeg4) echo avi ;; h263) echo 3gp ;; *) echo mpg ;; esac
+    else
+        case $2 in ac3) echo ac3 ;; mp3) echo mp3 ;; *) echo mp2 ;; esac
+    fi
+}
+
+good=0 failed=0 broken=0
+for source in mp3.avi aac.mp4 ac3.mkv; do
+    for target in dvd svcd vcd mpeg4 h263; do
+        for audio in mp2 ac3 mp3 aac copy; do
+            for video in on off; do
+                [ "$only" = --audio-only ] && [ "$video" = on ] && continue
+                for format in pal ntsc; do
+                    out="$work/out.$(extension $target $audio $video)"
+                    rm -f "$out"
+                    set -- --source "$work/$source" --output "$out" --target $target \
+                        --format $format --audio-target $audio
+                    [ "$video" = off ] && set -- "$@" --no-video
+                    row="$source $target $audio video=$video $format"
+                    if ! "$cli" "$@" >"$work/log" 2>&1; then
+                        failed=$((failed + 1))
+                        echo "failed: $row: $(grep -v '^ *$' "$work/log" | tail -n 2 | head -n 1)"
+                        continue
+                    fi
+                    kinds=$(ffprobe -v error -show_entries stream=codec_type -of csv=p=0 "$out" 2>/dev/null | sort -u | tr '\n' ' ')
+                    want="audio "
+                    [ "$video" = on ] && want="audio video "
+                    if [ "$kinds" = "$want" ]; then
+                        good=$((good + 1))
+                    else
+                        broken=$((broken + 1))
+                        echo "BROKEN: $row: ffprobe finds '$kinds'"
+                    fi
+                done
+            done
+        done
+    done
+done
+echo "good $good, honest failures $failed, broken reported as good $broken"
+[ "$broken" -eq 0 ]

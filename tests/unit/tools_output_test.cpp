@@ -1,0 +1,93 @@
+// How our ffmpeg reads the output of a command before running it: which container ffmpeg will
+// write, whether it can hold the audio, which streams ffmpeg lists, and which names are files.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "common/container_fit.h"
+#include "common/safe_output.h"
+#include "common/stream_list.h"
+
+namespace mk::toolkit {
+namespace {
+
+std::vector<ArgItem> Items(const std::string& line) {
+    std::istringstream in(line);
+    std::vector<std::string> words;
+    for (std::string w; in >> w;)
+        words.push_back(w);
+    return SplitArguments(words);
+}
+
+TEST(ToolsOutput, StreamLinesOfEachFfmpegVersion) {
+    const std::string text =
+        "Input #0, mpeg, from 'in.vob':\n"
+        "  Duration: 00:00:01.00, start: 0.5, bitrate: 2000 kb/s\n"
+        "  Stream #0:0[0x1e0]: Video: mpeg2video (Main), yuv420p(tv, progressive), 640x352\n"
+        "  Stream #0:1[0x1c0]: Audio: mp2, 48000 Hz, stereo, fltp, 384 kb/s\n"
+        "  Stream #0:2[0x80]: Audio: ac3, 48000 Hz, 5.1(side), fltp, 448 kb/s\n"
+        "  Stream #0.3: Audio: dts, 48000 Hz, 3 channels, s16\n"
+        "[mpeg @ 0x55] a warning between the lines\n"
+        "  Stream #0:4(und): Subtitle: dvd_subtitle\n"
+        "Output #0, mp2, to 'o.mp2':\n"
+        "  Stream #0:0: Audio: aac (LC), 48000 Hz, mono, fltp, 128 kb/s\n"
+        "Stream mapping:\n"
+        "  Stream #0:1 -> #0:0 (mp2 (native) -> aac (native))\n";
+    std::string inputs;
+    for (const StreamInfo& s : ListStreams(text, Section::Inputs))
+        inputs += std::to_string(s.file) + ":" + std::to_string(s.index) + " " + s.kind + " " +
+                  s.codec + " " + std::to_string(s.channels) + "; ";
+    EXPECT_EQ(inputs,
+              "0:0 Video mpeg2video 0; 0:1 Audio mp2 2; 0:2 Audio ac3 6; 0:3 Audio dts 3; "
+              "0:4 Subtitle dvd_subtitle 0; ");
+    const auto outputs = ListStreams(text, Section::Outputs);
+    ASSERT_EQ(outputs.size(), 1u);
+    EXPECT_EQ(outputs[0].codec, "aac");
+
+    // A copy takes the mapped stream, else the one with the most channels, as ffmpeg does.
+    const auto streams = ListStreams(text, Section::Inputs);
+    EXPECT_EQ(CopiedAudioCodec(Items("-i in.vob -acodec copy o.mp2"), streams), "ac3");
+    EXPECT_EQ(CopiedAudioCodec(Items("-i in.vob -acodec copy -map 0:1 o.mp2"), streams), "mp2");
+    EXPECT_EQ(CopiedAudioCodec(Items("-i in.vob -acodec copy -map 0:a:2? o.mp2"), streams), "dts");
+}
+
+TEST(ToolsOutput, ContainerAndWhatItHolds) {
+    const struct {
+        const char* command;
+        const char* muxer;    // what ffmpeg will write
+        const char* rewrite;  // the muxer written instead; "" : none
+    } cases[] = {
+        {"-i s -vn -acodec libfaac o.mp2", "mp2", "adts"},
+        {"-i s -vn -acodec libfaac o.MP3", "mp3", "adts"},
+        {"-i s -vn -acodec ac3 o.m2a", "mp2", "ac3"},
+        {"-i s -vn -acodec libmp3lame o.mp2", "mp2", ""},
+        {"-i s -vn -acodec mp2 o.mp2", "mp2", ""},
+        {"-i s -vn o.mp2", "mp2", ""},  // the muxer's own codec
+        {"-i s -vn -acodec libopus o.ac3", "ac3", "matroska"},
+        {"-i s -vn -c:a aac -f adts o.mp2", "adts", ""},
+        {"-i s -target pal-dvd -acodec libfaac o.mp2", "dvd", ""},  // ffmpeg's own affair
+        {"-i s -acodec libfaac o.mkv", "", ""},
+        {"-i s -vn -an o.mp2", "mp2", ""},
+    };
+    for (const auto& c : cases) {
+        const std::vector<ArgItem> items = Items(c.command);
+        EXPECT_EQ(OutputMuxer(items), c.muxer) << c.command;
+        const std::string encoder = OutputAudioEncoder(items);
+        const std::string codec = encoder == "-" ? "" : CodecOfEncoder(encoder);
+        EXPECT_EQ(FitAudioContainer(OutputMuxer(items), codec, "o").muxer, c.rewrite) << c.command;
+    }
+}
+
+TEST(ToolsOutput, WhatIsWrittenAsideAndRenamed) {
+    EXPECT_EQ(TemporaryPattern("d/movie.mpg"), "d/.movie.mpg.mk-XXXXXX.mpg");
+    EXPECT_EQ(TemporaryPattern("movie"), ".movie.mk-XXXXXX");
+    EXPECT_EQ(TemporaryPattern("a.d/.hidden"), "a.d/..hidden.mk-XXXXXX");
+    for (const char* direct : {"-", "pipe:1", "/dev/null", "udp://host:1234", "img%03d.png"})
+        EXPECT_FALSE(WritesRegularFile(direct, "")) << direct;
+    EXPECT_FALSE(WritesRegularFile("list.m3u8", "hls"));
+    for (const char* file : {"/tmp/no such folder/a.mpg", "file:a.mpg", "c:/x.mpg", "a:b/c.mpg"})
+        EXPECT_TRUE(WritesRegularFile(file, "")) << file;
+}
+
+}  // namespace
+}  // namespace mk::toolkit
