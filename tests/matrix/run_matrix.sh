@@ -11,11 +11,13 @@
 set -u
 build=${1:-build}
 only=${2:-}
-cli="$build/program/morvakelin-cli"
-[ -x "$cli" ] || { echo "no $cli; build first" >&2; exit 2; }
+[ -x "$build/program/morvakelin-cli" ] || { echo "no $build/program/morvakelin-cli; build first" >&2; exit 2; }
 real=${MORVAKELIN_FFMPEG:-ffmpeg}
 work=$(mktemp -d /tmp/mk-matrix-XXXXXX)
 trap 'rm -rf "$work"' EXIT
+# A copy of the program folder: a rebuild meanwhile changes nothing here.
+cp -r "$build/program" "$work/program"
+cli="$work/program/morvakelin-cli"
 
 clip="-f lavfi -i testsrc=rate=25:duration=2:size=320x240 -f lavfi -i sine=sample_rate=48000:duration=2 -shortest"
 "$real" -v error $clip -c:v mpeg4 -c:a libmp3lame -b:a 128k "$work/mp3.avi" || exit 2
@@ -49,7 +51,8 @@ for source in mp3.avi aac.mp4 ac3.mkv; do
                         echo "failed: $row: $(grep -v '^ *$' "$work/log" | tail -n 2 | head -n 1)"
                         continue
                     fi
-                    kinds=$(ffprobe -v error -show_entries stream=codec_type -of csv=p=0 "$out" 2>/dev/null | sort -u | tr '\n' ' ')
+                    kinds=$(ffprobe -v error -show_entries stream=codec_type -of csv=p=0 "$out" 2>/dev/null |
+                        grep -o -E '^(audio|video)' | sort -u | tr '\n' ' ')
                     want="audio "
                     [ "$video" = on ] && want="audio video "
                     if [ "$kinds" = "$want" ]; then

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "common/container_fit.h"
+#include "common/output_check.h"
 #include "common/safe_output.h"
 #include "common/stream_list.h"
 
@@ -76,6 +77,17 @@ TEST(ToolsOutput, ContainerAndWhatItHolds) {
         const std::string codec = encoder == "-" ? "" : CodecOfEncoder(encoder);
         EXPECT_EQ(FitAudioContainer(OutputMuxer(items), codec, "o").muxer, c.rewrite) << c.command;
     }
+}
+
+TEST(ToolsOutput, ReadBackMustShowEachWrittenStreamWithItsCodec) {
+    const StreamInfo video{0, 0, "Video", "mpeg2video"}, aac{0, 1, "Audio", "aac"};
+    const StreamInfo mp2{0, 1, "Audio", "mp2"}, nav{0, 2, "Data", "dvd_nav_packet"};
+    EXPECT_EQ(MissingFromOutput({video, aac}, {nav, video, aac}), "");
+    // ffmpeg 4 writes AAC into a DVD stream without a word; it reads back as MPEG audio.
+    EXPECT_NE(MissingFromOutput({video, aac}, {nav, video, mp2}), "");
+    EXPECT_NE(MissingFromOutput({aac}, {}), "");
+    EXPECT_NE(MissingFromOutput({}, {}), "");  // ffmpeg listed nothing: one stream at least
+    EXPECT_EQ(MissingFromOutput({}, {mp2}), "");
 }
 
 TEST(ToolsOutput, WhatIsWrittenAsideAndRenamed) {

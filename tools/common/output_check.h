@@ -1,5 +1,5 @@
 // The last look at an output ffmpeg called a success: opened as a player would open it, it must
-// show a stream of each kind ffmpeg said it wrote.
+// show each video and audio stream ffmpeg said it wrote, with the same codec.
 #pragma once
 
 #include <string>
@@ -10,8 +10,8 @@
 namespace mk::toolkit {
 
 // `written`: the streams ffmpeg listed for the output; `found`: what opening the file showed.
-// Empty when the file holds what was written; otherwise what is missing, for a message. With
-// nothing listed (a quiet log level), at least one stream must be there.
+// Empty when each written video and audio stream is found with its codec; otherwise what is
+// missing, for a message. With nothing listed (a quiet log level), one stream must be there.
 std::string MissingFromOutput(const std::vector<StreamInfo>& written,
                               const std::vector<StreamInfo>& found);
 
