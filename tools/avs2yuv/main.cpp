@@ -31,8 +31,9 @@ int main(int argc, char** argv) {
     std::string scriptPath, output;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "-h" || arg == "--help")
+        if (arg == "-h" || arg == "--help") {
             return Usage(), 0;
+        }
         if (arg == "-o" && i + 1 < argc) {
             output = argv[++i];
         } else if (arg.size() > 1 && arg[0] == '-') {
@@ -46,8 +47,9 @@ int main(int argc, char** argv) {
             return Usage();
         }
     }
-    if (scriptPath.empty() || output.empty())
+    if (scriptPath.empty() || output.empty()) {
         return Usage();
+    }
 
     std::ifstream in(scriptPath, std::ios::binary);
     if (!in) {
@@ -58,8 +60,9 @@ int main(int argc, char** argv) {
     text << in.rdbuf();
     const AvsScript script = ReadAvsScript(text.str());
     if (!script.problems.empty()) {
-        for (const std::string& p : script.problems)
+        for (const std::string& p : script.problems) {
             std::fprintf(stderr, "%s: %s %s\n", kName, scriptPath.c_str(), p.c_str());
+        }
         std::fprintf(stderr, "%s: nothing rendered\n", kName);
         return 2;
     }

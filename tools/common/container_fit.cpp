@@ -28,9 +28,11 @@ constexpr AudioMuxer kAudioMuxers[] = {
 };
 
 const AudioMuxer* FindMuxer(std::string_view name) {
-    for (const AudioMuxer& m : kAudioMuxers)
-        if (m.name == name)
+    for (const AudioMuxer& m : kAudioMuxers) {
+        if (m.name == name) {
             return &m;
+        }
+    }
     return nullptr;
 }
 
@@ -47,28 +49,35 @@ std::string Lower(std::string s) {
 std::string TargetMuxer(std::string_view target) {
     const size_t dash = target.find('-');
     std::string_view kind = dash == std::string_view::npos ? target : target.substr(dash + 1);
-    for (std::string_view m : {"vcd", "svcd", "dvd", "dv", "dv50"})
-        if (kind == m)
+    for (std::string_view m : {"vcd", "svcd", "dvd", "dv", "dv50"}) {
+        if (kind == m) {
             return std::string(kind == "dv50" ? "dv" : kind);
+        }
+    }
     return {};
 }
 
 // "0:2" or "1:a:0" (with or without a trailing "?") against the inputs' streams.
 const StreamInfo* MappedAudio(std::string map, const std::vector<StreamInfo>& streams) {
-    if (!map.empty() && map.back() == '?')
+    if (!map.empty() && map.back() == '?') {
         map.pop_back();
+    }
     const size_t colon = map.find(':');
-    if (colon == std::string::npos)
+    if (colon == std::string::npos) {
         return nullptr;
+    }
     const std::string file = map.substr(0, colon), rest = map.substr(colon + 1);
     int audioSeen = 0;
     for (const StreamInfo& s : streams) {
-        if (std::to_string(s.file) != file)
+        if (std::to_string(s.file) != file) {
             continue;
-        if (rest == std::to_string(s.index))
+        }
+        if (rest == std::to_string(s.index)) {
             return &s;
-        if (s.kind == "Audio" && rest == "a:" + std::to_string(audioSeen++))
+        }
+        if (s.kind == "Audio" && rest == "a:" + std::to_string(audioSeen++)) {
             return &s;
+        }
     }
     return nullptr;
 }
@@ -80,41 +89,51 @@ int OutputIndex(const std::vector<ArgItem>& items) {
     bool input = false;
     for (size_t i = 0; i < items.size(); ++i) {
         input = input || items[i].option == "i";
-        if (items[i].IsFile() && input)
+        if (items[i].IsFile() && input) {
             output = static_cast<int>(i);
+        }
     }
     return output;
 }
 
 int OutputSectionStart(const std::vector<ArgItem>& items, int output) {
     int start = 0;
-    for (int i = 0; i < static_cast<int>(items.size()); ++i)
-        if (i != output && (items[i].option == "i" || items[i].IsFile()))
+    for (int i = 0; i < static_cast<int>(items.size()); ++i) {
+        if (i != output && (items[i].option == "i" || items[i].IsFile())) {
             start = i + 1;
+        }
+    }
     return std::min(start, output < 0 ? static_cast<int>(items.size()) : output);
 }
 
 std::string OutputMuxer(const std::vector<ArgItem>& items) {
     const int output = OutputIndex(items);
-    if (output < 0)
+    if (output < 0) {
         return {};
+    }
     std::string muxer;
     for (int i = OutputSectionStart(items, output); i < output; ++i) {
-        if (items[i].option == "f")
+        if (items[i].option == "f") {
             return items[i].value;
-        if (items[i].option == "target")
+        }
+        if (items[i].option == "target") {
             muxer = TargetMuxer(items[i].value);
+        }
     }
-    if (!muxer.empty())
+    if (!muxer.empty()) {
         return muxer;
+    }
     const std::string& name = items[output].value;
     const size_t dot = name.rfind('.');
-    if (dot == std::string::npos || name.find('/', dot) != std::string::npos)
+    if (dot == std::string::npos || name.find('/', dot) != std::string::npos) {
         return {};
+    }
     const std::string extension = Lower(name.substr(dot + 1));
-    for (const AudioMuxer& m : kAudioMuxers)
-        if (Lists(m.extensions, extension))
+    for (const AudioMuxer& m : kAudioMuxers) {
+        if (Lists(m.extensions, extension)) {
             return std::string(m.name);
+        }
+    }
     return {};
 }
 
@@ -123,13 +142,15 @@ std::string OutputAudioEncoder(const std::vector<ArgItem>& items) {
     std::string encoder;
     for (int i = OutputSectionStart(items, output); i < output; ++i) {
         const ArgItem& item = items[i];
-        if (item.option == "an")
+        if (item.option == "an") {
             return "-";
+        }
         const bool audioCodec = item.option == "acodec" || item.option == "c:a" ||
                                 item.option == "codec:a" || item.option == "c" ||
                                 item.option == "codec";
-        if (audioCodec && item.hasValue)
+        if (audioCodec && item.hasValue) {
             encoder = item.value;
+        }
     }
     return encoder;
 }
@@ -141,9 +162,11 @@ std::string CodecOfEncoder(std::string_view encoder) {
         {"libtwolame", "mp2"}, {"dca", "dts"},      {"libvorbis", "vorbis"}, {"libopus", "opus"},
         {"aac_at", "aac"},     {"ac3_mf", "ac3"},
     };
-    for (auto [name, codec] : kEncoders)
-        if (encoder == name)
+    for (auto [name, codec] : kEncoders) {
+        if (encoder == name) {
             return std::string(codec);
+        }
+    }
     // Most encoders carry their codec's name.
     return std::string(encoder);
 }
@@ -153,18 +176,23 @@ std::string CopiedAudioCodec(const std::vector<ArgItem>& items,
     const int output = OutputIndex(items);
     bool mapped = false;
     for (int i = OutputSectionStart(items, output); i < output; ++i) {
-        if (items[i].option != "map")
+        if (items[i].option != "map") {
             continue;
+        }
         mapped = true;
-        if (const StreamInfo* s = MappedAudio(items[i].value, streams); s && s->kind == "Audio")
+        if (const StreamInfo* s = MappedAudio(items[i].value, streams); s && s->kind == "Audio") {
             return s->codec;
+        }
     }
-    if (mapped)
+    if (mapped) {
         return {};
+    }
     const StreamInfo* best = nullptr;
-    for (const StreamInfo& s : streams)
-        if (s.kind == "Audio" && (!best || s.channels > best->channels))
+    for (const StreamInfo& s : streams) {
+        if (s.kind == "Audio" && (!best || s.channels > best->channels)) {
             best = &s;
+        }
+    }
     return best ? best->codec : std::string();
 }
 
@@ -175,12 +203,15 @@ bool IsSingleCodecAudioMuxer(std::string_view muxer) {
 ContainerFit FitAudioContainer(const std::string& muxer, const std::string& codec,
                                const std::string& outputName) {
     const AudioMuxer* named = FindMuxer(muxer);
-    if (!named || codec.empty() || Lists(named->codecs, codec))
+    if (!named || codec.empty() || Lists(named->codecs, codec)) {
         return {};
+    }
     const AudioMuxer* fit = nullptr;
-    for (const AudioMuxer& m : kAudioMuxers)
-        if (!fit && Lists(m.codecs, codec))
+    for (const AudioMuxer& m : kAudioMuxers) {
+        if (!fit && Lists(m.codecs, codec)) {
             fit = &m;
+        }
+    }
     ContainerFit result;
     result.muxer = fit ? std::string(fit->name) : "matroska";
     const std::string shown = fit ? std::string(fit->shown) : "Matroska audio";

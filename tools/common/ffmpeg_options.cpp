@@ -44,8 +44,9 @@ void ArgItem::AppendTo(std::vector<std::string>& out) const {
         return;
     }
     out.push_back("-" + option);
-    if (hasValue)
+    if (hasValue) {
         out.push_back(value);
+    }
 }
 
 bool IsStandaloneOption(std::string_view name) {
@@ -54,8 +55,9 @@ bool IsStandaloneOption(std::string_view name) {
         return std::find(std::begin(kStandalone), std::end(kStandalone), n) !=
                std::end(kStandalone);
     };
-    if (listed(name))
+    if (listed(name)) {
         return true;
+    }
     // Boolean options can be switched off with a "no" prefix: -nostdin, -noautorotate.
     return name.size() > 2 && name.substr(0, 2) == "no" && listed(name.substr(2));
 }

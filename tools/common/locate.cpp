@@ -29,13 +29,15 @@ bool SameFile(const struct stat& a, const std::string& other) {
 bool Usable(const std::string& path, const std::string& self, std::string* why) {
     struct stat st;
     if (!IsExecutableFile(path, st)) {
-        if (why)
+        if (why) {
             *why = path + " is not an executable file";
+        }
         return false;
     }
     if ((!self.empty() && SameFile(st, self)) || IsOwnTool(path)) {
-        if (why)
+        if (why) {
             *why = path + " is Morvakelin's own stand-in, not the real ffmpeg";
+        }
         return false;
     }
     return true;
@@ -51,8 +53,9 @@ std::string_view OwnToolMarker() {
 
 bool IsOwnTool(const std::string& path) {
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
         return false;
+    }
     struct stat st;
     bool found = false;
     if (fstat(fd, &st) == 0 && st.st_size > 0) {
@@ -75,8 +78,9 @@ FfmpegLocation FindRealFfmpeg(const char* envValue, const char* pathValue,
     if (envValue && *envValue) {
         std::string candidate = envValue;
         struct stat st;
-        if (stat(candidate.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+        if (stat(candidate.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
             candidate += (candidate.back() == '/' ? "" : "/") + std::string("ffmpeg");
+        }
         if (Usable(candidate, self, &envProblem)) {
             found.path = candidate;
             return found;
@@ -86,22 +90,25 @@ FfmpegLocation FindRealFfmpeg(const char* envValue, const char* pathValue,
     while (true) {
         const size_t colon = dirs.find(':');
         std::string dir(dirs.substr(0, colon));
-        if (dir.empty())
+        if (dir.empty()) {
             dir = ".";  // an empty PATH entry is the current folder
+        }
         const std::string candidate = dir + "/ffmpeg";
         if (pathValue && *pathValue && Usable(candidate, self, nullptr)) {
             found.path = candidate;
             return found;
         }
-        if (colon == std::string_view::npos)
+        if (colon == std::string_view::npos) {
             break;
+        }
         dirs.remove_prefix(colon + 1);
     }
     found.error =
         "no ffmpeg found: set MORVAKELIN_FFMPEG to the installed ffmpeg, or put it on "
         "PATH";
-    if (!envProblem.empty())
+    if (!envProblem.empty()) {
         found.error += " (MORVAKELIN_FFMPEG: " + envProblem + ")";
+    }
     return found;
 }
 

@@ -37,11 +37,13 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
-        if (end == std::string_view::npos)
+        if (end == std::string_view::npos) {
             end = text.size();
+        }
         std::string_view line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
+        if (!line.empty() && line.back() == '\r') {
             line.remove_suffix(1);
+        }
         lines.push_back(line);
         start = end + 1;
     }
@@ -57,8 +59,9 @@ std::string DropParenthesised(std::string_view text) {
     for (size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (c == '(') {
-            if (depth++ == 0)
+            if (depth++ == 0) {
                 open = i;
+            }
         } else if (c == ')' && depth > 0) {
             --depth;
         } else if (depth == 0) {
@@ -66,19 +69,23 @@ std::string DropParenthesised(std::string_view text) {
         }
     }
     // A group that never closes is no detail but text of its own; keep it.
-    if (depth > 0)
+    if (depth > 0) {
         kept += text.substr(open);
+    }
     // "h264  , yuv420p" -> "h264, yuv420p"; no double blanks, none before a comma or at the end.
     std::string tidy;
     for (char c : kept) {
-        if (c == ' ' && (tidy.empty() || tidy.back() == ' '))
+        if (c == ' ' && (tidy.empty() || tidy.back() == ' ')) {
             continue;
-        if (c == ',' && !tidy.empty() && tidy.back() == ' ')
+        }
+        if (c == ',' && !tidy.empty() && tidy.back() == ' ') {
             tidy.pop_back();
+        }
         tidy += c;
     }
-    while (!tidy.empty() && (tidy.back() == ' ' || tidy.back() == ','))
+    while (!tidy.empty() && (tidy.back() == ' ' || tidy.back() == ',')) {
         tidy.pop_back();
+    }
     return tidy;
 }
 
@@ -89,24 +96,28 @@ std::string RewriteStreamLine(std::string_view line) {
     // stays unless it is "und".
     std::string head = "    Stream #";
     const size_t colonBlank = rest.find(": ");
-    if (colonBlank == std::string_view::npos)
+    if (colonBlank == std::string_view::npos) {
         return "    " + std::string(TrimLeft(line));
+    }
     std::string_view id = rest.substr(0, colonBlank);
     rest.remove_prefix(colonBlank + 2);
     const size_t idEnd = id.find_first_of("[(");
     std::string number(id.substr(0, idEnd));
-    if (const size_t c = number.find(':'); c != std::string::npos)
+    if (const size_t c = number.find(':'); c != std::string::npos) {
         number[c] = '.';
+    }
     head += number;
     std::string_view extras = idEnd == std::string_view::npos ? "" : id.substr(idEnd);
     while (!extras.empty()) {
         const char close = extras[0] == '[' ? ']' : ')';
         size_t end = extras.find(close);
-        if (end == std::string_view::npos)
+        if (end == std::string_view::npos) {
             end = extras.size() - 1;
+        }
         std::string_view group = extras.substr(0, end + 1);
-        if (group != "(und)")
+        if (group != "(und)") {
             head += group;
+        }
         extras.remove_prefix(end + 1);
     }
     return head + ": " + DropParenthesised(rest);
@@ -116,13 +127,16 @@ ProbeReport RewriteProbeReport(std::string_view ffmpegStderr) {
     ProbeReport report;
     const std::vector<std::string_view> lines = SplitLines(ffmpegStderr);
     size_t first = 0;
-    while (first < lines.size() && !StartsWith(lines[first], "Input #"))
+    while (first < lines.size() && !StartsWith(lines[first], "Input #")) {
         ++first;
+    }
     if (first == lines.size()) {
         // ffmpeg's own error text, less the warning the missing output file provokes.
-        for (std::string_view line : lines)
-            if (!StartsWith(line, "Trailing option(s) found"))
+        for (std::string_view line : lines) {
+            if (!StartsWith(line, "Trailing option(s) found")) {
                 report.text += std::string(line) + "\n";
+            }
+        }
         return report;
     }
     report.describedInput = true;
@@ -132,12 +146,14 @@ ProbeReport RewriteProbeReport(std::string_view ffmpegStderr) {
         std::string_view trimmed = TrimLeft(line);
         const size_t indent = Indent(line);
         if (skipDeeperThan != std::string::npos) {
-            if (indent > skipDeeperThan && !trimmed.empty())
+            if (indent > skipDeeperThan && !trimmed.empty()) {
                 continue;
+            }
             skipDeeperThan = std::string::npos;
         }
-        if (trimmed.empty() || IsLogLine(trimmed))
+        if (trimmed.empty() || IsLogLine(trimmed)) {
             continue;
+        }
         if (StartsDroppedBlock(trimmed)) {
             skipDeeperThan = indent;
             continue;

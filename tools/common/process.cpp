@@ -20,8 +20,9 @@ namespace {
 std::vector<char*> Argv(const std::string& program, const std::vector<std::string>& args) {
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& a : args)
+    for (const std::string& a : args) {
         argv.push_back(const_cast<char*>(a.c_str()));
+    }
     argv.push_back(nullptr);
     return argv;
 }
@@ -74,10 +75,12 @@ volatile sig_atomic_t g_child = 0;
 volatile sig_atomic_t g_stop = 0;
 
 void PassOn(int signal) {
-    if (g_stop == 0)
+    if (g_stop == 0) {
         g_stop = signal;
-    if (g_child > 0)
+    }
+    if (g_child > 0) {
         kill(static_cast<pid_t>(g_child), signal);
+    }
 }
 
 }  // namespace
@@ -87,8 +90,9 @@ void CatchStopSignals() {
     passOn.sa_handler = PassOn;
     sigemptyset(&passOn.sa_mask);
     passOn.sa_flags = SA_RESTART;
-    for (int s : {SIGINT, SIGTERM, SIGHUP})
+    for (int s : {SIGINT, SIGTERM, SIGHUP}) {
         sigaction(s, &passOn, nullptr);
+    }
 }
 
 int StopSignal() {
@@ -125,8 +129,9 @@ RelayedRun RunRelayingStderr(const std::string& program, const std::vector<std::
     if (pid == 0) {
         // The encoder finishes its file and ends when we are gone, rather than running on.
         prctl(PR_SET_PDEATHSIG, SIGTERM);
-        if (getppid() != parent)
+        if (getppid() != parent) {
             _exit(128 + SIGTERM);
+        }
         dup2(fds[1], STDERR_FILENO);
         execv(program.c_str(), argv.data());
         const std::string why = "cannot run " + program + ": " + std::strerror(errno) + "\n";
@@ -138,8 +143,9 @@ RelayedRun RunRelayingStderr(const std::string& program, const std::vector<std::
     CatchStopSignals();
     g_child = pid;
     // A stop that came before the child was known to the handler.
-    if (g_stop != 0)
+    if (g_stop != 0) {
         kill(pid, g_stop);
+    }
     // A console that went away must not stop the relay: the child would block on a full pipe.
     signal(SIGPIPE, SIG_IGN);
 
@@ -151,10 +157,11 @@ RelayedRun RunRelayingStderr(const std::string& program, const std::vector<std::
             watch(std::string_view(buf, static_cast<size_t>(n)));
             for (ssize_t done = 0; relay && done < n;) {
                 const ssize_t w = write(STDERR_FILENO, buf + done, static_cast<size_t>(n - done));
-                if (w > 0)
+                if (w > 0) {
                     done += w;
-                else if (errno != EINTR)
+                } else if (errno != EINTR) {
                     relay = false;
+                }
             }
         } else if (n == 0 || errno != EINTR) {
             break;

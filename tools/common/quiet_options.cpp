@@ -11,16 +11,18 @@ namespace {
 // What ffmpeg's -target sets for one norm and kind, in ffmpeg 4.x to 7.x alike (opt_target).
 std::vector<ArgItem> TargetOptions(std::string_view target) {
     const size_t dash = target.find('-');
-    if (dash == std::string_view::npos)
+    if (dash == std::string_view::npos) {
         return {};
+    }
     const std::string_view norm = target.substr(0, dash), kind = target.substr(dash + 1);
-    if (norm != "pal" && norm != "ntsc" && norm != "film")
+    if (norm != "pal" && norm != "ntsc" && norm != "film") {
         return {};
+    }
     const bool pal = norm == "pal";
     const std::string rate = pal ? "25" : norm == "ntsc" ? "30000/1001" : "24000/1001";
     const std::string gop = pal ? "15" : "18";
     auto o = [](const char* name, std::string value) { return ArgItem{name, value, true}; };
-    if (kind == "vcd")
+    if (kind == "vcd") {
         return {o("c:v", "mpeg1video"),
                 o("c:a", "mp2"),
                 o("f", "vcd"),
@@ -37,7 +39,8 @@ std::vector<ArgItem> TargetOptions(std::string_view target) {
                 o("packetsize", "2324"),
                 o("muxrate", "1411200"),
                 o("muxpreload", "0.44")};
-    if (kind == "svcd")
+    }
+    if (kind == "svcd") {
         return {o("c:v", "mpeg2video"),
                 o("c:a", "mp2"),
                 o("f", "svcd"),
@@ -53,7 +56,8 @@ std::vector<ArgItem> TargetOptions(std::string_view target) {
                 o("b:a", "224000"),
                 o("ar", "44100"),
                 o("packetsize", "2324")};
-    if (kind == "dvd")
+    }
+    if (kind == "dvd") {
         return {o("c:v", "mpeg2video"),
                 o("c:a", "ac3"),
                 o("f", "dvd"),
@@ -69,6 +73,7 @@ std::vector<ArgItem> TargetOptions(std::string_view target) {
                 o("muxrate", "10080000"),
                 o("b:a", "448000"),
                 o("ar", "48000")};
+    }
     return {};
 }
 
@@ -95,9 +100,11 @@ std::string_view PerStreamKind(const ArgItem& item) {
         {"aspect:v", "aspect"},
         {"f", "f"},
     };
-    for (auto [option, kind] : kKinds)
-        if (item.option == option && item.hasValue)
+    for (auto [option, kind] : kKinds) {
+        if (item.option == option && item.hasValue) {
             return kind;
+        }
+    }
     return {};
 }
 
@@ -105,30 +112,35 @@ std::string_view PerStreamKind(const ArgItem& item) {
 
 std::vector<ArgItem> QuietOptions(std::vector<ArgItem> items) {
     const int output = OutputIndex(items);
-    if (output < 0)
+    if (output < 0) {
         return items;
+    }
     const int start = OutputSectionStart(items, output);
     std::vector<ArgItem> section;
     for (int i = start; i < output; ++i) {
         ArgItem item = items[i];
-        if (item.option == "b")
+        if (item.option == "b") {
             item.option = "b:v";
+        }
         const std::vector<ArgItem> target =
             item.option == "target" ? TargetOptions(item.value) : std::vector<ArgItem>{};
-        if (!target.empty())
+        if (!target.empty()) {
             section.insert(section.end(), target.begin(), target.end());
-        else
+        } else {
             section.push_back(item);
+        }
     }
     // The last of each kind is the one ffmpeg uses; the earlier ones only earn a warning.
     std::vector<ArgItem> kept;
     for (size_t i = 0; i < section.size(); ++i) {
         const std::string_view kind = PerStreamKind(section[i]);
         bool later = false;
-        for (size_t j = i + 1; !kind.empty() && j < section.size(); ++j)
+        for (size_t j = i + 1; !kind.empty() && j < section.size(); ++j) {
             later = later || PerStreamKind(section[j]) == kind;
-        if (!later)
+        }
+        if (!later) {
             kept.push_back(section[i]);
+        }
     }
     std::vector<ArgItem> result(items.begin(), items.begin() + start);
     result.insert(result.end(), kept.begin(), kept.end());

@@ -29,15 +29,18 @@ bool IsStandardInput(const std::string& name) {
 // A name ffmpeg writes through a protocol: "pipe:1", "udp://host:1234", "rtmp://...". Any other
 // prefix before a colon is no protocol ffmpeg knows, and the name a file's.
 bool HasProtocol(const std::string& name) {
-    if (name.substr(0, 5) == "pipe:")
+    if (name.substr(0, 5) == "pipe:") {
         return true;
+    }
     const size_t scheme = name.find("://");
-    if (scheme == std::string::npos || scheme == 0)
+    if (scheme == std::string::npos || scheme == 0) {
         return false;
+    }
     for (size_t i = 0; i < scheme; ++i) {
         const char c = name[i];
-        if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.'))
+        if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.')) {
             return false;
+        }
     }
     return true;
 }
@@ -53,15 +56,17 @@ unsigned NewFileMode() {
 std::optional<std::string> InputSameAsOutput(const std::vector<std::string>& inputs,
                                              const std::string& output) {
     struct stat out;
-    if (stat(WithoutFilePrefix(output).c_str(), &out) != 0)
+    if (stat(WithoutFilePrefix(output).c_str(), &out) != 0) {
         return std::nullopt;
+    }
     for (const std::string& input : inputs) {
         struct stat in;
         const bool known = IsStandardInput(input)
                                ? fstat(STDIN_FILENO, &in) == 0
                                : stat(WithoutFilePrefix(input).c_str(), &in) == 0;
-        if (known && in.st_dev == out.st_dev && in.st_ino == out.st_ino)
+        if (known && in.st_dev == out.st_dev && in.st_ino == out.st_ino) {
             return input;
+        }
     }
     return std::nullopt;
 }
@@ -70,16 +75,20 @@ bool WritesRegularFile(const std::string& output, const std::string& muxer) {
     static constexpr std::string_view kManyFiles[] = {
         "image2", "segment", "stream_segment",   "ssegment",   "hls", "dash",
         "tee",    "null",    "smooth_streaming", "webm_chunk", "fifo"};
-    for (std::string_view m : kManyFiles)
-        if (muxer == m)
+    for (std::string_view m : kManyFiles) {
+        if (muxer == m) {
             return false;
+        }
+    }
     const std::string name = WithoutFilePrefix(output);
     if (name.empty() || name == "-" || name.find('%') != std::string::npos ||
-        (name == output && HasProtocol(name)))
+        (name == output && HasProtocol(name))) {
         return false;
+    }
     struct stat st;
-    if (stat(name.c_str(), &st) == 0)
+    if (stat(name.c_str(), &st) == 0) {
         return S_ISREG(st.st_mode);
+    }
     return true;
 }
 
@@ -124,8 +133,9 @@ bool ReplaceOnSuccess::Begin(const std::string& output, std::string& why) {
 }
 
 bool ReplaceOnSuccess::Commit(std::string& why) {
-    if (m_fd < 0)
+    if (m_fd < 0) {
         return true;
+    }
     // On disk before it takes the old file's place, so a crash never leaves a cut-off file there.
     bool ok = fchmod(m_fd, m_mode) == 0 && fsync(m_fd) == 0;
     ok = ok && std::rename(m_temporary.c_str(), m_target.c_str()) == 0;
@@ -141,8 +151,9 @@ bool ReplaceOnSuccess::Commit(std::string& why) {
 }
 
 void ReplaceOnSuccess::Discard() {
-    if (m_fd < 0)
+    if (m_fd < 0) {
         return;
+    }
     unlink(m_temporary.c_str());
     close(m_fd);
     m_fd = -1;

@@ -7,10 +7,12 @@ namespace mk::toolkit {
 namespace {
 
 std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) {
         s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\r'))
+    }
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\r')) {
         s.remove_suffix(1);
+    }
     return s;
 }
 
@@ -29,9 +31,11 @@ int ChannelsOf(std::string_view layout) {
         {"7.1", 8},  {"hexagonal", 6}, {"octagonal", 8}, {"downmix", 2},
     };
     layout = layout.substr(0, layout.find('('));
-    for (auto [name, n] : kLayouts)
-        if (layout == name)
+    for (auto [name, n] : kLayouts) {
+        if (layout == name) {
             return n;
+        }
+    }
     size_t pos = 0;
     const int n = Number(layout, pos);
     return n > 0 && layout.substr(pos) == " channels" ? n : 0;
@@ -41,21 +45,25 @@ int ChannelsOf(std::string_view layout) {
 bool ParseStreamLine(std::string_view line, StreamInfo& out) {
     line = Trim(line);
     constexpr std::string_view kStream = "Stream #";
-    if (line.substr(0, kStream.size()) != kStream)
+    if (line.substr(0, kStream.size()) != kStream) {
         return false;
+    }
     size_t pos = kStream.size();
     out.file = Number(line, pos);
-    if (out.file < 0 || pos >= line.size() || (line[pos] != ':' && line[pos] != '.'))
+    if (out.file < 0 || pos >= line.size() || (line[pos] != ':' && line[pos] != '.')) {
         return false;
+    }
     ++pos;
     out.index = Number(line, pos);
     const size_t colon = line.find(": ", pos);
-    if (out.index < 0 || colon == std::string_view::npos)
+    if (out.index < 0 || colon == std::string_view::npos) {
         return false;
+    }
     std::string_view rest = line.substr(colon + 2);
     const size_t kindEnd = rest.find(':');
-    if (kindEnd == std::string_view::npos)
+    if (kindEnd == std::string_view::npos) {
         return false;
+    }
     out.kind = std::string(rest.substr(0, kindEnd));
     rest = Trim(rest.substr(kindEnd + 1));
     const size_t codecEnd = rest.find_first_of(" ,");
@@ -88,11 +96,13 @@ std::vector<StreamInfo> ListStreams(std::string_view text, Section section) {
         }
         // The mapping lists "Stream #0:1 -> #0:1"; those are no stream descriptions. Other
         // lines may interrupt a section: a file name holding a line break, a demuxer's warning.
-        if (line.substr(0, 14) == "Stream mapping")
+        if (line.substr(0, 14) == "Stream mapping") {
             inSection = false;
+        }
         StreamInfo s;
-        if (inSection && ParseStreamLine(line, s))
+        if (inSection && ParseStreamLine(line, s)) {
             streams.push_back(s);
+        }
     }
     return streams;
 }

@@ -11,8 +11,9 @@ namespace mk::toolkit {
 namespace {
 
 bool ParseInt(std::string_view text, int& out) {
-    if (text.empty())
+    if (text.empty()) {
         return false;
+    }
     const char* end = text.data() + text.size();
     auto [ptr, ec] = std::from_chars(text.data(), end, out);
     return ec == std::errc() && ptr == end;
@@ -31,15 +32,18 @@ std::optional<std::string> ModernMap(std::string_view map) {
         std::string_view sync = map.substr(map.find(':') + 1);
         const size_t dot = sync.find('.');
         if (dot == std::string_view::npos || !IsDigits(sync.substr(0, dot)) ||
-            !IsDigits(sync.substr(dot + 1)))
+            !IsDigits(sync.substr(dot + 1))) {
             return std::nullopt;
+        }
     }
     const size_t dot = stream.find('.');
-    if (dot == std::string_view::npos)
+    if (dot == std::string_view::npos) {
         return std::nullopt;
+    }
     std::string_view file = stream.substr(0, dot), index = stream.substr(dot + 1);
-    if (!IsDigits(file) || !IsDigits(index))
+    if (!IsDigits(file) || !IsDigits(index)) {
         return std::nullopt;
+    }
     return std::string(file) + ":" + std::string(index);
 }
 
@@ -64,9 +68,11 @@ std::string DecoderFor(const std::string& codec) {
         {"smackaudio", "smackaud"},
         {"westwood_snd1", "ws_snd1"},
     };
-    for (auto [name, decoder] : kDecoders)
-        if (codec == name)
+    for (auto [name, decoder] : kDecoders) {
+        if (codec == name) {
             return std::string(decoder);
+        }
+    }
     return codec;
 }
 
@@ -83,8 +89,9 @@ bool GeometryOption(std::string_view name, bool& crop, Side& side) {
     static constexpr std::pair<std::string_view, Side> kSides[] = {
         {"top", kTop}, {"bottom", kBottom}, {"left", kLeft}, {"right", kRight}};
     for (std::string_view prefix : {"crop", "pad"}) {
-        if (name.substr(0, prefix.size()) != prefix)
+        if (name.substr(0, prefix.size()) != prefix) {
             continue;
+        }
         for (auto [word, s] : kSides) {
             if (name.substr(prefix.size()) == word) {
                 crop = prefix == "crop";
@@ -123,86 +130,59 @@ std::optional<std::pair<int, int>> ParseFrameSize(std::string_view text) {
         {"hd1080", {1920, 1080}},  {"2k", {2048, 1080}},      {"4k", {4096, 2160}},
         {"uhd2160", {3840, 2160}},
     };
-    for (auto [name, size] : kNames)
-        if (text == name)
+    for (auto [name, size] : kNames) {
+        if (text == name) {
             return size;
+        }
+    }
     const size_t x = text.find('x');
     int w = 0, h = 0;
     if (x == std::string_view::npos || !ParseInt(text.substr(0, x), w) ||
-        !ParseInt(text.substr(x + 1), h) || w <= 0 || h <= 0)
+        !ParseInt(text.substr(x + 1), h) || w <= 0 || h <= 0) {
         return std::nullopt;
+    }
     return std::make_pair(w, h);
 }
 
 std::optional<std::pair<int, int>> TargetFrameSize(std::string_view target) {
     const size_t dash = target.find('-');
-    if (dash == std::string_view::npos)
+    if (dash == std::string_view::npos) {
         return std::nullopt;
+    }
     std::string_view norm = target.substr(0, dash), kind = target.substr(dash + 1);
-    if (norm != "pal" && norm != "ntsc" && norm != "film")
+    if (norm != "pal" && norm != "ntsc" && norm != "film") {
         return std::nullopt;
+    }
     const bool pal = norm == "pal";
-    if (kind == "vcd")
+    if (kind == "vcd") {
         return std::make_pair(352, pal ? 288 : 240);
-    if (kind == "svcd")
+    }
+    if (kind == "svcd") {
         return std::make_pair(480, pal ? 576 : 480);
-    if (kind == "dvd" || kind == "dv" || kind == "dv50")
+    }
+    if (kind == "dvd" || kind == "dv" || kind == "dv50") {
         return std::make_pair(720, pal ? 576 : 480);
+    }
     return std::nullopt;
 }
 
 bool NeedsFeatures(const std::vector<std::string>& args) {
-    for (const ArgItem& item : SplitArguments(args))
-        if (item.option == "async")
+    for (const ArgItem& item : SplitArguments(args)) {
+        if (item.option == "async") {
             return true;
+        }
+    }
     return false;
 }
 
-Translation TranslateFfmpegArguments(const std::vector<std::string>& args,
-                                     const FfmpegFeatures& features) {
-    Translation t;
-    std::vector<ArgItem> items = SplitArguments(args);
+namespace {
 
-    int output = -1;
+// What the command line holds and what its output section asks for.
+struct Scan {
+    std::vector<ArgItem> items;
+    int output = -1;  // index of the output file in `items`; -1 for a probe
     int inputs = 0;
-    for (size_t i = 0; i < items.size(); ++i) {
-        if (items[i].option == "i")
-            ++inputs;
-        if (items[i].IsFile())
-            output = static_cast<int>(i);
-    }
-    if (inputs == 0) {
-        t.args = args;
-        return t;
-    }
-    t.mode = output < 0 ? RunMode::Probe : RunMode::Encode;
-
-    // An option left without its value (the last word of the line) would take the next word
-    // as its value once options are moved in front of the output file below.
-    for (const ArgItem& item : items) {
-        if (!item.IsFile() && !item.hasValue && !IsStandaloneOption(item.option) &&
-            !IsCodecOption(item.option)) {
-            t.error = "cannot translate -" + item.option + ": its value is missing";
-            return t;
-        }
-    }
-
-    // The old ffmpeg applied options written after the output file name to that output; today's
-    // ignores them with a warning. Put them in front of it.
-    if (output >= 0 && output + 1 < static_cast<int>(items.size())) {
-        std::rotate(items.begin() + output, items.begin() + output + 1, items.end());
-        output = static_cast<int>(items.size()) - 1;
-    }
-
-    // The output's own options run from after the last input or earlier output file.
-    int sectionStart = 0;
-    for (int i = 0; i < static_cast<int>(items.size()); ++i)
-        if (i != output && (items[i].option == "i" || items[i].IsFile()))
-            sectionStart = i + 1;
-    const int sectionEnd = output >= 0 ? output : static_cast<int>(items.size());
-    auto inSection = [&](int i) { return i >= sectionStart && i < sectionEnd; };
-
-    // First pass: what the output section asks for.
+    int sectionStart = 0, sectionEnd = 0;  // the output's own options
     Bars crop, pad;
     std::string padColor;
     // The picture size the old ffmpeg scaled to: the last -s or -target of the output.
@@ -210,194 +190,317 @@ Translation TranslateFfmpegArguments(const std::vector<std::string>& args,
     bool picture = false;
     std::string pictureSource;  // the option that set `picture`, for messages
     bool pictureUnknown = false;
-    std::optional<std::string> userVf, userAf;
+    std::optional<std::string> userVf, userAf, async;
     bool audioOff = false, videoOff = false, audioCopy = false, hasMap = false;
-    std::optional<std::string> async;
-    int y4mInput = -1, firstOtherInput = -1, inputIndex = 0;
-    bool nextInputIsY4m = false;
+    int y4mInput = -1, firstOtherInput = -1;
+
+    bool InSection(int i) const { return i >= sectionStart && i < sectionEnd; }
+};
+
+// What replaces the old options, written at the end of the output's options.
+struct Plan {
+    bool geometry = false;
+    std::string chain;      // the -vf chain: crop, the user's filter, scale, pad
+    std::string finalSize;  // -s after the chain, when a -target would undo it
+    bool asyncFilter = false;
+    std::vector<std::string> maps;
+};
+
+// Finds the output file and its section; options written after the output file go in front of
+// it: the old ffmpeg applied them to that output, today's ignores them with a warning.
+void FindSections(Scan& scan) {
+    std::vector<ArgItem>& items = scan.items;
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (items[i].option == "i") {
+            ++scan.inputs;
+        }
+        if (items[i].IsFile()) {
+            scan.output = static_cast<int>(i);
+        }
+    }
+    if (scan.output >= 0 && scan.output + 1 < static_cast<int>(items.size())) {
+        std::rotate(items.begin() + scan.output, items.begin() + scan.output + 1, items.end());
+        scan.output = static_cast<int>(items.size()) - 1;
+    }
+    // The output's own options run from after the last input or earlier output file.
     for (int i = 0; i < static_cast<int>(items.size()); ++i) {
-        const ArgItem& item = items[i];
-        if (item.option == "map")
-            hasMap = true;
-        if (item.option == "async" && item.hasValue)
-            async = item.value;
-        if (item.option == "f" && i < sectionStart)
+        if (i != scan.output && (items[i].option == "i" || items[i].IsFile())) {
+            scan.sectionStart = i + 1;
+        }
+    }
+    scan.sectionEnd = scan.output >= 0 ? scan.output : static_cast<int>(items.size());
+}
+
+// An option left without its value (the last word of the line) would take the next word as its
+// value once options are moved in front of the output file.
+std::string MissingValue(const std::vector<ArgItem>& items) {
+    for (const ArgItem& item : items) {
+        if (!item.IsFile() && !item.hasValue && !IsStandaloneOption(item.option) &&
+            !IsCodecOption(item.option)) {
+            return "cannot translate -" + item.option + ": its value is missing";
+        }
+    }
+    return {};
+}
+
+void SetPicture(Scan& scan, std::optional<std::pair<int, int>> size, const std::string& source) {
+    scan.picture = size.has_value();
+    std::tie(scan.pw, scan.ph) = size.value_or(std::make_pair(0, 0));
+    scan.pictureSource = source;
+    scan.pictureUnknown = !scan.picture;
+}
+
+// One option of the output section; an error when it cannot be kept.
+std::string ScanOutputOption(const ArgItem& item, Scan& scan) {
+    bool isCrop = false;
+    Side side = kTop;
+    if (GeometryOption(item.Base(), isCrop, side)) {
+        int v = 0;
+        if (!item.hasValue || !ParseInt(item.value, v) || v < 0) {
+            return "cannot translate -" + item.option + " " + item.value + ": " +
+                   (isCrop ? "cropping" : "padding") + " takes a whole number of pixels, 0 or more";
+        }
+        (isCrop ? scan.crop : scan.pad).value[side] = v;
+    } else if (item.Base() == "padcolor") {
+        scan.padColor = item.value;
+    } else if (item.option == "s") {
+        SetPicture(scan, ParseFrameSize(item.value), "-s " + item.value);
+    } else if (item.option == "target") {
+        SetPicture(scan, TargetFrameSize(item.value), "-target " + item.value);
+    } else if (IsVideoFilterOption(item)) {
+        scan.userVf = item.value;
+    } else if (IsAudioFilterOption(item)) {
+        scan.userAf = item.value;
+    } else if (item.option == "an") {
+        scan.audioOff = true;
+    } else if (item.option == "vn") {
+        scan.videoOff = true;
+    } else if (SetsAudioCodec(item) && item.value == "copy") {
+        scan.audioCopy = true;
+    }
+    return {};
+}
+
+// Reads the whole line: inputs, maps, -async, and what the output section asks for.
+std::string ScanItems(Scan& scan) {
+    bool nextInputIsY4m = false;
+    int inputIndex = 0;
+    for (int i = 0; i < static_cast<int>(scan.items.size()); ++i) {
+        const ArgItem& item = scan.items[i];
+        scan.hasMap = scan.hasMap || item.option == "map";
+        if (item.option == "async" && item.hasValue) {
+            scan.async = item.value;
+        }
+        if (item.option == "f" && i < scan.sectionStart) {
             nextInputIsY4m = item.value == "yuv4mpegpipe";
+        }
         if (item.option == "i") {
-            if (nextInputIsY4m && y4mInput < 0)
-                y4mInput = inputIndex;
-            else if (!nextInputIsY4m && firstOtherInput < 0)
-                firstOtherInput = inputIndex;
+            if (nextInputIsY4m && scan.y4mInput < 0) {
+                scan.y4mInput = inputIndex;
+            } else if (!nextInputIsY4m && scan.firstOtherInput < 0) {
+                scan.firstOtherInput = inputIndex;
+            }
             nextInputIsY4m = false;
             ++inputIndex;
         }
         bool isCrop = false;
         Side side = kTop;
+        const bool oldGeometry =
+            GeometryOption(item.Base(), isCrop, side) || item.Base() == "padcolor";
         // Options of an earlier output are passed on as they stand; the old geometry options
         // among them would reach today's ffmpeg, which has none of them.
-        if (!inSection(i) &&
-            (GeometryOption(item.Base(), isCrop, side) || item.Base() == "padcolor")) {
-            t.error = "cannot translate -" + item.option +
-                      ": cropping and padding are translated only for the last output file";
-            return t;
+        if (!scan.InSection(i) && oldGeometry) {
+            return "cannot translate -" + item.option +
+                   ": cropping and padding are translated only for the last output file";
         }
-        if (!inSection(i))
-            continue;
-        if (GeometryOption(item.Base(), isCrop, side)) {
-            int v = 0;
-            if (!item.hasValue || !ParseInt(item.value, v) || v < 0) {
-                t.error = "cannot translate -" + item.option + " " + item.value + ": " +
-                          (isCrop ? "cropping" : "padding") +
-                          " takes a whole number of pixels, 0 or more";
-                return t;
+        if (scan.InSection(i)) {
+            if (std::string error = ScanOutputOption(item, scan); !error.empty()) {
+                return error;
             }
-            Bars& bars = isCrop ? crop : pad;
-            bars.value[side] = v;
-        } else if (item.Base() == "padcolor") {
-            padColor = item.value;
-        } else if (item.option == "s") {
-            const auto size = ParseFrameSize(item.value);
-            picture = size.has_value();
-            std::tie(pw, ph) = size.value_or(std::make_pair(0, 0));
-            pictureSource = "-s " + item.value;
-            pictureUnknown = !picture;
-        } else if (item.option == "target") {
-            const auto size = TargetFrameSize(item.value);
-            picture = size.has_value();
-            std::tie(pw, ph) = size.value_or(std::make_pair(0, 0));
-            pictureSource = "-target " + item.value;
-            pictureUnknown = !picture;
-        } else if (IsVideoFilterOption(item)) {
-            userVf = item.value;
-        } else if (IsAudioFilterOption(item)) {
-            userAf = item.value;
-        } else if (item.option == "an") {
-            audioOff = true;
-        } else if (item.option == "vn") {
-            videoOff = true;
-        } else if (SetsAudioCodec(item) && item.value == "copy") {
-            audioCopy = true;
         }
     }
+    return {};
+}
 
-    // Crop, then scale to the picture size, then bars around it: the old options' order.
-    const bool geometry = crop.Any() || pad.Any();
-    std::string chain;
-    std::string finalSize;
-    if (geometry) {
-        // Bars go around the scaled picture, so its size must be known here.
-        if (pictureUnknown && pad.Any()) {
-            t.error = "cannot translate the padding: the frame size of " + pictureSource +
-                      " is not known here; give -s WIDTHxHEIGHT";
-            return t;
-        }
-        auto add = [&chain](const std::string& filter) {
-            chain += (chain.empty() ? "" : ",") + filter;
-        };
-        const long long* c = crop.value;
-        const long long* p = pad.value;
-        if (crop.Any())
-            add("crop=iw-" + std::to_string(c[kLeft] + c[kRight]) + ":ih-" +
-                std::to_string(c[kTop] + c[kBottom]) + ":" + std::to_string(c[kLeft]) + ":" +
-                std::to_string(c[kTop]));
-        if (userVf)
-            add(*userVf);
-        if (picture)
-            add("scale=" + std::to_string(pw) + ":" + std::to_string(ph));
-        if (pad.Any()) {
-            const std::string h = std::to_string(p[kLeft] + p[kRight]);
-            const std::string v = std::to_string(p[kTop] + p[kBottom]);
-            std::string filter = picture ? "pad=" + std::to_string(pw + p[kLeft] + p[kRight]) +
-                                               ":" + std::to_string(ph + p[kTop] + p[kBottom])
-                                         : "pad=iw+" + h + ":ih+" + v;
-            filter += ":" + std::to_string(p[kLeft]) + ":" + std::to_string(p[kTop]);
-            if (!padColor.empty())
-                filter += ":color=0x" + padColor;
-            add(filter);
-        }
-        // A -target would otherwise scale the padded frame back to its own size.
-        if (picture)
-            finalSize = std::to_string(pw + p[kLeft] + p[kRight]) + "x" +
-                        std::to_string(ph + p[kTop] + p[kBottom]);
+// Crop, then scale to the picture size, then bars around it: the old options' order.
+std::string FilterChain(const Scan& scan, Plan& plan) {
+    plan.geometry = scan.crop.Any() || scan.pad.Any();
+    if (!plan.geometry) {
+        return {};
     }
+    // Bars go around the scaled picture, so its size must be known here.
+    if (scan.pictureUnknown && scan.pad.Any()) {
+        return "cannot translate the padding: the frame size of " + scan.pictureSource +
+               " is not known here; give -s WIDTHxHEIGHT";
+    }
+    auto add = [&plan](const std::string& filter) {
+        plan.chain += (plan.chain.empty() ? "" : ",") + filter;
+    };
+    const long long* c = scan.crop.value;
+    const long long* p = scan.pad.value;
+    if (scan.crop.Any()) {
+        add("crop=iw-" + std::to_string(c[kLeft] + c[kRight]) + ":ih-" +
+            std::to_string(c[kTop] + c[kBottom]) + ":" + std::to_string(c[kLeft]) + ":" +
+            std::to_string(c[kTop]));
+    }
+    if (scan.userVf) {
+        add(*scan.userVf);
+    }
+    if (scan.picture) {
+        add("scale=" + std::to_string(scan.pw) + ":" + std::to_string(scan.ph));
+    }
+    const long long outW = scan.pw + p[kLeft] + p[kRight], outH = scan.ph + p[kTop] + p[kBottom];
+    if (scan.pad.Any()) {
+        std::string filter = scan.picture
+                                 ? "pad=" + std::to_string(outW) + ":" + std::to_string(outH)
+                                 : "pad=iw+" + std::to_string(p[kLeft] + p[kRight]) + ":ih+" +
+                                       std::to_string(p[kTop] + p[kBottom]);
+        filter += ":" + std::to_string(p[kLeft]) + ":" + std::to_string(p[kTop]);
+        if (!scan.padColor.empty()) {
+            filter += ":color=0x" + scan.padColor;
+        }
+        add(filter);
+    }
+    // A -target would otherwise scale the padded frame back to its own size.
+    if (scan.picture) {
+        plan.finalSize = std::to_string(outW) + "x" + std::to_string(outH);
+    }
+    return {};
+}
 
-    // -async N was a shortcut for the aresample filter; ffmpeg 7 has only the filter.
-    int asyncSamples = 0;
-    const bool asyncFilter = async && !features.hasAsync && ParseInt(*async, asyncSamples) &&
-                             asyncSamples > 0 && t.mode == RunMode::Encode && !audioOff &&
-                             !audioCopy;
-    if (async && !features.hasAsync && !ParseInt(*async, asyncSamples)) {
-        t.error = "cannot translate -async " + *async + ": a number of samples is expected";
+// -async N was a shortcut for the aresample filter; ffmpeg 7 has only the filter.
+std::string AsyncPlan(const Scan& scan, RunMode mode, const FfmpegFeatures& features, Plan& plan) {
+    int samples = 0;
+    if (scan.async && !features.hasAsync && !ParseInt(*scan.async, samples)) {
+        return "cannot translate -async " + *scan.async + ": a number of samples is expected";
+    }
+    plan.asyncFilter = scan.async && !features.hasAsync && samples > 0 && mode == RunMode::Encode &&
+                       !scan.audioOff && !scan.audioCopy;
+    return {};
+}
+
+// The AviSynth route reads the picture from the script and the sound from the source. The old
+// ffmpeg took the first video and the first audio stream across its inputs; today's takes the
+// largest picture, which may be the unedited source's.
+void Maps(const Scan& scan, RunMode mode, Plan& plan) {
+    if (mode != RunMode::Encode || scan.hasMap || scan.inputs < 2 || scan.y4mInput < 0) {
+        return;
+    }
+    if (!scan.videoOff) {
+        plan.maps.push_back(std::to_string(scan.y4mInput) + ":v:0");
+    }
+    if (!scan.audioOff && scan.firstOtherInput >= 0) {
+        plan.maps.push_back(std::to_string(scan.firstOtherInput) + ":a:0?");
+    }
+}
+
+// What replaces the old options goes last among the output's options, after any -target, so
+// that nothing set there overrides it.
+void WritePlan(const Scan& scan, const Plan& plan, Translation& t) {
+    if (plan.geometry) {
+        t.args.insert(t.args.end(), {"-vf", plan.chain});
+        if (!plan.finalSize.empty()) {
+            t.args.insert(t.args.end(), {"-s", plan.finalSize});
+        }
+    }
+    if (plan.asyncFilter) {
+        std::string filter = "aresample=async=" + *scan.async + ":first_pts=0";
+        t.args.insert(t.args.end(), {"-af", scan.userAf ? *scan.userAf + "," + filter : filter});
+    }
+    for (const std::string& map : plan.maps) {
+        t.args.insert(t.args.end(), {"-map", map});
+    }
+}
+
+// True when the item is left out: an old option with no meaning today, or one the plan replaces.
+bool Dropped(const Scan& scan, const Plan& plan, const FfmpegFeatures& features, int i,
+             Translation& t) {
+    const ArgItem& item = scan.items[i];
+    const std::string_view base = item.Base();
+    if (base == "hq" || base == "sameq" || base == "same_quant") {
+        t.notes.push_back("-" + item.option +
+                          " dropped: today's ffmpeg has no such option; the bitrate and "
+                          "quantizer options decide the quality");
+        return true;
+    }
+    if (IsCodecOption(item.option) && !item.hasValue) {
+        t.notes.push_back("-" + item.option + " without a codec name dropped");
+        return true;
+    }
+    if (item.option == "async" && !features.hasAsync) {
+        return true;
+    }
+    if (!scan.InSection(i)) {
+        return false;
+    }
+    bool isCrop = false;
+    Side side = kTop;
+    return GeometryOption(base, isCrop, side) || base == "padcolor" ||
+           (plan.geometry && IsVideoFilterOption(item)) ||
+           (plan.geometry && scan.picture && item.option == "s") ||
+           (plan.asyncFilter && IsAudioFilterOption(item));
+}
+
+// Today's names for what stays: decoders, libfaac, the map form.
+ArgItem Modernised(const Scan& scan, int i) {
+    ArgItem item = scan.items[i];
+    if (IsCodecOption(item.option) && i < scan.sectionStart) {
+        item.value = DecoderFor(item.value);
+    }
+    if (IsCodecOption(item.option) && item.value == "libfaac") {
+        item.value = "aac";
+    }
+    if (item.option == "map") {
+        if (auto modern = ModernMap(item.value)) {
+            item.value = *modern;
+        }
+    }
+    return item;
+}
+
+void Write(const Scan& scan, const Plan& plan, const FfmpegFeatures& features, Translation& t) {
+    for (int i = 0; i < static_cast<int>(scan.items.size()); ++i) {
+        if (i == scan.sectionEnd) {
+            WritePlan(scan, plan, t);
+        }
+        if (!Dropped(scan, plan, features, i, t)) {
+            Modernised(scan, i).AppendTo(t.args);
+        }
+    }
+    if (scan.sectionEnd == static_cast<int>(scan.items.size())) {
+        WritePlan(scan, plan, t);
+    }
+}
+
+}  // namespace
+
+Translation TranslateFfmpegArguments(const std::vector<std::string>& args,
+                                     const FfmpegFeatures& features) {
+    Translation t;
+    Scan scan;
+    scan.items = SplitArguments(args);
+    FindSections(scan);
+    if (scan.inputs == 0) {
+        t.args = args;
         return t;
     }
-
-    // The AviSynth route reads the picture from the script and the sound from the source. The
-    // old ffmpeg took the first video and the first audio stream across its inputs; today's
-    // takes the largest picture, which may be the unedited source's.
-    std::vector<std::string> maps;
-    if (t.mode == RunMode::Encode && !hasMap && inputs >= 2 && y4mInput >= 0) {
-        if (!videoOff)
-            maps.push_back(std::to_string(y4mInput) + ":v:0");
-        if (!audioOff && firstOtherInput >= 0)
-            maps.push_back(std::to_string(firstOtherInput) + ":a:0?");
+    t.mode = scan.output < 0 ? RunMode::Probe : RunMode::Encode;
+    Plan plan;
+    t.error = MissingValue(scan.items);
+    if (t.error.empty()) {
+        t.error = ScanItems(scan);
     }
-
-    // Second pass: write the words; what replaces the old options goes last among the output's
-    // options, after any -target, so that nothing set there overrides it.
-    auto closeSection = [&] {
-        if (geometry) {
-            t.args.insert(t.args.end(), {"-vf", chain});
-            if (!finalSize.empty())
-                t.args.insert(t.args.end(), {"-s", finalSize});
-        }
-        if (asyncFilter) {
-            std::string filter = "aresample=async=" + *async + ":first_pts=0";
-            t.args.insert(t.args.end(), {"-af", userAf ? *userAf + "," + filter : filter});
-        }
-        for (const std::string& map : maps)
-            t.args.insert(t.args.end(), {"-map", map});
-    };
-    for (int i = 0; i < static_cast<int>(items.size()); ++i) {
-        ArgItem item = items[i];
-        if (i == sectionEnd)
-            closeSection();
-        const std::string_view base = item.Base();
-        if (base == "hq" || base == "sameq" || base == "same_quant") {
-            t.notes.push_back("-" + item.option +
-                              " dropped: today's ffmpeg has no such option; the bitrate and "
-                              "quantizer options decide the quality");
-            continue;
-        }
-        if (IsCodecOption(item.option) && !item.hasValue) {
-            t.notes.push_back("-" + item.option + " without a codec name dropped");
-            continue;
-        }
-        if (item.option == "async" && !features.hasAsync)
-            continue;
-        if (inSection(i)) {
-            bool isCrop = false;
-            Side side = kTop;
-            if (GeometryOption(item.Base(), isCrop, side) || item.Base() == "padcolor")
-                continue;
-            if (geometry && IsVideoFilterOption(item))
-                continue;
-            if (geometry && picture && item.option == "s")
-                continue;
-            if (asyncFilter && IsAudioFilterOption(item))
-                continue;
-        }
-        if (IsCodecOption(item.option) && i < sectionStart)
-            item.value = DecoderFor(item.value);
-        if (IsCodecOption(item.option) && item.value == "libfaac")
-            item.value = "aac";
-        if (item.option == "map") {
-            if (auto modern = ModernMap(item.value))
-                item.value = *modern;
-        }
-        item.AppendTo(t.args);
+    if (t.error.empty()) {
+        t.error = FilterChain(scan, plan);
     }
-    if (sectionEnd == static_cast<int>(items.size()))
-        closeSection();
+    if (t.error.empty()) {
+        t.error = AsyncPlan(scan, t.mode, features, plan);
+    }
+    if (!t.error.empty()) {
+        return t;
+    }
+    Maps(scan, t.mode, plan);
+    Write(scan, plan, features, t);
     return t;
 }
 

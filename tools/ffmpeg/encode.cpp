@@ -30,8 +30,9 @@ constexpr const char* kName = "ffmpeg (Morvakelin)";
 class RunWatch {
 public:
     void Feed(std::string_view chunk) {
-        if (m_text.size() < kKeep)
+        if (m_text.size() < kKeep) {
             m_text.append(chunk.substr(0, kKeep - m_text.size()));
+        }
         for (char c : chunk) {
             if (c == '\n' || c == '\r') {
                 Judge();
@@ -55,8 +56,9 @@ private:
             "Error writing trailer", "Error closing file", "av_interleaved_write_frame()",
             "Error muxing a packet"};
         for (std::string_view marker : kMarkers) {
-            if (m_failure.empty() && std::string_view(m_line).substr(0, marker.size()) == marker)
+            if (m_failure.empty() && std::string_view(m_line).substr(0, marker.size()) == marker) {
                 m_failure = m_line;
+            }
         }
     }
     std::string m_line;
@@ -65,24 +67,29 @@ private:
 };
 
 bool HasOption(const std::vector<ArgItem>& items, std::string_view name) {
-    for (const ArgItem& item : items)
-        if (item.option == name)
+    for (const ArgItem& item : items) {
+        if (item.option == name) {
             return true;
+        }
+    }
     return false;
 }
 
 std::vector<std::string> Inputs(const std::vector<ArgItem>& items) {
     std::vector<std::string> inputs;
-    for (const ArgItem& item : items)
-        if (item.option == "i" && item.hasValue)
+    for (const ArgItem& item : items) {
+        if (item.option == "i" && item.hasValue) {
             inputs.push_back(item.value);
+        }
+    }
     return inputs;
 }
 
 std::vector<std::string> Words(const std::vector<ArgItem>& items) {
     std::vector<std::string> words;
-    for (const ArgItem& item : items)
+    for (const ArgItem& item : items) {
         item.AppendTo(words);
+    }
     return words;
 }
 
@@ -91,8 +98,9 @@ std::vector<StreamInfo> InputStreams(const std::string& ffmpeg,
                                      const std::vector<std::string>& inputs) {
     std::vector<StreamInfo> all;
     for (size_t i = 0; i < inputs.size(); ++i) {
-        if (inputs[i] == "-" || inputs[i].substr(0, 5) == "pipe:")
+        if (inputs[i] == "-" || inputs[i].substr(0, 5) == "pipe:") {
             continue;
+        }
         const CapturedRun run =
             RunAndCapture(ffmpeg, {"-hide_banner", "-nostdin", "-i", inputs[i]}, Capture::Stderr);
         for (StreamInfo s : ListStreams(run.output, Section::Inputs)) {
@@ -108,24 +116,28 @@ std::vector<StreamInfo> InputStreams(const std::string& ffmpeg,
 void FitContainer(const std::string& ffmpeg, std::vector<ArgItem>& items) {
     const std::string muxer = OutputMuxer(items);
     const std::string encoder = OutputAudioEncoder(items);
-    if (muxer.empty() || encoder.empty() || encoder == "-")
+    if (muxer.empty() || encoder.empty() || encoder == "-") {
         return;
-    if (!IsSingleCodecAudioMuxer(muxer))
+    }
+    if (!IsSingleCodecAudioMuxer(muxer)) {
         return;  // ffmpeg judges every other container itself
+    }
     const std::string codec = encoder == "copy"
                                   ? CopiedAudioCodec(items, InputStreams(ffmpeg, Inputs(items)))
                                   : CodecOfEncoder(encoder);
     const ContainerFit fit = FitAudioContainer(muxer, codec, items[OutputIndex(items)].value);
-    if (fit.muxer.empty())
+    if (fit.muxer.empty()) {
         return;
+    }
     ForceMuxer(items, fit.muxer);
     std::fprintf(stderr, "%s: %s\n", kName, fit.note.c_str());
 }
 
 // The console and the form give ffmpeg no keyboard: it is told so, and does not offer keys.
 void NoKeyboard(std::vector<ArgItem>& items) {
-    if (!isatty(STDIN_FILENO) && !HasOption(items, "nostdin"))
+    if (!isatty(STDIN_FILENO) && !HasOption(items, "nostdin")) {
         items.insert(items.begin(), ArgItem{"nostdin", "", false});
+    }
 }
 
 // Refuses what must not run; 0 when the output may be written.
@@ -166,8 +178,9 @@ int Verify(const std::string& ffmpeg, const std::string& file, const std::string
     std::string why;
     const std::vector<StreamInfo> found = OpenAsPlayersWould(ffmpeg, file, why);
     const std::string missing = MissingFromOutput(watch.Written(), found);
-    if (missing.empty())
+    if (missing.empty()) {
         return 0;
+    }
     std::fprintf(stderr, "%s: ffmpeg reported success, but %s cannot be read back (%s%s%s)\n",
                  kName, shown.c_str(), missing.c_str(), why.empty() ? "" : ": ", why.c_str());
     return 1;
@@ -184,8 +197,9 @@ int RunEncode(const std::string& ffmpeg, std::vector<std::string> args) {
         return Run(ffmpeg, items, watch);
     }
     const std::string name = items[output].value;
-    if (const int refused = GuardOutput(items, name))
+    if (const int refused = GuardOutput(items, name)) {
         return refused;
+    }
     FitContainer(ffmpeg, items);
     NoKeyboard(items);
 
@@ -194,16 +208,18 @@ int RunEncode(const std::string& ffmpeg, std::vector<std::string> args) {
     std::string why;
     if (regular && replace.Begin(name, why)) {
         items[OutputIndex(items)].value = replace.TemporaryName();
-        if (!HasOption(items, "y"))
+        if (!HasOption(items, "y")) {
             items.insert(items.begin(), ArgItem{"y", "", false});
+        }
     } else if (regular) {
         std::fprintf(stderr, "%s: cannot write beside %s (%s); writing it in place\n", kName,
                      name.c_str(), why.c_str());
     }
     RunWatch watch;
     int status = StopSignal() ? 1 : Run(ffmpeg, items, watch);
-    if (status == 0 && regular && StopSignal() == 0)
+    if (status == 0 && regular && StopSignal() == 0) {
         status = Verify(ffmpeg, items[OutputIndex(items)].value, name, watch);
+    }
     if (status == 0 && StopSignal() == 0 && !replace.Commit(why)) {
         std::fprintf(stderr, "%s: cannot put the result in place of %s: %s\n", kName, name.c_str(),
                      why.c_str());

@@ -24,8 +24,9 @@ void WriteAll(int fd, const std::string& text) {
     size_t done = 0;
     while (done < text.size()) {
         const ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n <= 0)
+        if (n <= 0) {
             return;
+        }
         done += static_cast<size_t>(n);
     }
 }
@@ -49,8 +50,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s: %s\n", kName, t.error.c_str());
         return 1;
     }
-    for (const std::string& note : t.notes)
+    for (const std::string& note : t.notes) {
         std::fprintf(stderr, "%s: %s\n", kName, note.c_str());
+    }
     std::fflush(stderr);
 
     if (t.mode == RunMode::Probe) {
