@@ -201,7 +201,8 @@ def check_window(window, title, with_menus=False):
     unnamed = [c for c in found if not is_named(c)]
     operable = [c for c in found if c.getRole() in INTERACTIVE
                 and states(c).contains(pyatspi.STATE_ENABLED)
-                and (states(c).contains(pyatspi.STATE_SHOWING) or c.getRole() in MENU_ROLES)]
+                and (states(c).contains(pyatspi.STATE_SHOWING) or c.getRole() in MENU_ROLES)
+                and (with_menus or c.getRole() not in MENU_ROLES)]
     reached = tab_reached(window, len(operable) + 5)
     if with_menus:
         reached |= menu_reached(window)
