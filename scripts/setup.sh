@@ -7,7 +7,8 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD_DIR="${MORVAKELIN_BUILD_DIR:-$ROOT/build}"
 
 PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev ffmpeg
-          xvfb xauth fonts-dejavu-core desktop-file-utils clang libclang-rt-14-dev parallel)
+          xvfb xauth fonts-dejavu-core desktop-file-utils clang libclang-rt-14-dev parallel
+          clang-format-14)
 
 install_missing() {
     local missing=()
