@@ -16,8 +16,8 @@
 #include <thread>
 
 #include "platform/shell_dialect.h"
-#include "support/process_watch.h"
 #include "qt/console_window.h"
+#include "support/process_watch.h"
 
 namespace mk {
 namespace {

@@ -16,9 +16,9 @@
 #include <optional>
 #include <random>
 
+#include "qt/text_editor_window.h"
 #include "support/env_guard.h"
 #include "support/form_fixture.h"
-#include "qt/text_editor_window.h"
 
 using namespace mk::ids;
 namespace fs = std::filesystem;
