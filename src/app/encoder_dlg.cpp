@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QShortcut>
 #include <algorithm>
@@ -32,13 +33,39 @@ using namespace mk::ids;
 
 namespace {
 
+// The gap between a check box's mark and its text that a Windows check box has.
+class NarrowCheckBoxStyle : public QProxyStyle {
+public:
+    explicit NarrowCheckBoxStyle(QObject* owner) : QProxyStyle(QApplication::style()->name()) {
+        setParent(owner);
+    }
+    int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                    const QWidget* widget) const override {
+        return metric == PM_CheckBoxLabelSpacing ? 3
+                                                 : QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
+
 // Another font can make a caption wider than its template box; labels and check boxes then grow
-// to the right rather than cut their text.
+// rather than cut their text. A check box with its text on the left keeps its mark at the right
+// edge, which it shares with its column, and grows to the left, with no wider a gap between text
+// and mark than a Windows check box has.
 void FitCaption(QWidget* w) {
-    if (qobject_cast<QLabel*>(w) == nullptr && qobject_cast<QCheckBox*>(w) == nullptr) {
+    auto* box = qobject_cast<QCheckBox*>(w);
+    if (qobject_cast<QLabel*>(w) == nullptr && box == nullptr) {
         return;
     }
+    const int templateX = w->property("templateX").toInt();
     const int templateWidth = w->property("templateWidth").toInt();
+    if (box != nullptr && box->layoutDirection() == Qt::RightToLeft) {
+        box->setStyle(nullptr);
+        if (box->sizeHint().width() > templateWidth) {
+            box->setStyle(new NarrowCheckBoxStyle(box));
+        }
+        const int width = std::max(templateWidth, box->sizeHint().width());
+        box->setGeometry(templateX + templateWidth - width, box->y(), width, box->height());
+        return;
+    }
     w->resize(std::max(templateWidth, w->sizeHint().width()), w->height());
 }
 
@@ -170,12 +197,15 @@ void CEncoderDlg::CreateControls() {
         }
         // A combo box's template height includes its drop-down list.
         const int h = c.kind == mk::ControlKind::ComboBox ? 13 : c.h;
-        w->setGeometry(qRound(c.x * m_unitX), top + qRound(c.y * m_unitY), qRound(c.w * m_unitX),
-                       qRound(h * m_unitY));
+        // Edges are rounded, not sizes, so controls that touch in the template never overlap.
+        const int left = qRound(c.x * m_unitX), y = qRound(c.y * m_unitY);
+        w->setGeometry(left, top + y, qRound((c.x + c.w) * m_unitX) - left,
+                       qRound((c.y + h) * m_unitY) - y);
         w->setEnabled(!(c.flags & mk::kDisabled));
         if (c.kind != mk::ControlKind::Label && (c.flags & mk::kNoTabStop)) {
             w->setFocusPolicy(Qt::ClickFocus);
         }
+        w->setProperty("templateX", w->x());
         w->setProperty("templateWidth", w->width());
         FitCaption(w);
         w->setObjectName(QStringLiteral("control_%1").arg(c.id));

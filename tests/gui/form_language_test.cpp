@@ -1,6 +1,7 @@
 // Captions, the language file and the help commands through the real form.
 #include <sys/stat.h>
 
+#include "res/dialog_template.h"
 #include "support/form_fixture.h"
 
 using namespace mk::ids;
@@ -84,6 +85,33 @@ TEST_F(LanguageTest, BothTablesReachEveryCaptionAndUncheckTheMenu) {
     }
     EXPECT_FALSE(dlg->IsPresettingOn());
     EXPECT_EQ(ReadFile(LanguageFile()), kEnglish);
+}
+
+// Longer German captions still show whole, and none runs into another control or past the right
+// edge its column has in the template.
+TEST_F(LanguageTest, GermanCaptionsShowWholeWithinTheirColumns) {
+    MakeForm(mk::ShellDialect::Posix());
+    dlg->OnLanguageDeutsch();
+    const int column = dlg->Control(IDC_MORE_OPTIONS)->geometry().right() + 1;
+    std::vector<std::pair<int, QRect>> placed;
+    for (const auto& c : mk::EncoderDialogTemplate().controls) {
+        QWidget* w = dlg->Control(c.id);
+        if (c.kind == mk::ControlKind::Label || c.kind == mk::ControlKind::CheckBoxLeftText) {
+            EXPECT_GE(w->width(), w->sizeHint().width()) << c.id;
+        }
+        const int templateRight =
+            w->property("templateX").toInt() + w->property("templateWidth").toInt();
+        EXPECT_LE(w->geometry().right() + 1, std::max(templateRight, column)) << c.id;
+        // What shows of a label is its text, from its left edge.
+        QRect shown = w->geometry();
+        if (c.kind == mk::ControlKind::Label) {
+            shown.setWidth(std::min(shown.width(), w->sizeHint().width()));
+        }
+        for (const auto& [other, rect] : placed) {
+            EXPECT_FALSE(rect.intersects(shown)) << c.id << " runs into " << other;
+        }
+        placed.emplace_back(c.id, shown);
+    }
 }
 
 TEST_F(LanguageTest, StartUpRestoresTheLanguageAndChecksPresettingAfterwards) {
