@@ -1,5 +1,12 @@
 #include "common/output_check.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
 #include "common/process.h"
 
 namespace mk::toolkit {
@@ -39,6 +46,69 @@ std::string MissingFromOutput(const std::vector<StreamInfo>& written,
         }
     }
     return missing;
+}
+
+bool ReadBack::Start(const std::string& ffmpeg) {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp == '/' ? tmp : "/tmp") + "/mk-read-XXXXXX";
+    if (!mkdtemp(pattern.data())) {
+        return false;
+    }
+    m_folder = pattern;
+    const std::string pipe = m_folder + "/list";
+    std::string error;
+    if (mkfifo(pipe.c_str(), 0600) != 0) {
+        return false;
+    }
+    return m_reader.Start(
+        ffmpeg, {"-hide_banner", "-nostdin", "-f", "concat", "-safe", "0", "-i", pipe}, error);
+}
+
+std::vector<StreamInfo> ReadBack::Read(const std::string& file, std::string& why) {
+    std::string path = file.substr(0, 5) == "file:" ? file.substr(5) : file;
+    if (path.empty() || path[0] != '/') {
+        char* cwd = getcwd(nullptr, 0);
+        path = std::string(cwd ? cwd : ".") + "/" + path;
+        free(cwd);
+    }
+    std::string list = "ffconcat version 1.0\nfile '";
+    for (char c : path) {
+        list += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    list += "'\n";
+    // The reader waits in open() for a writer; one that has ended (or never reached the pipe)
+    // gets nothing. The list fits the pipe's buffer, and closing our end is its end.
+    const std::string pipe = m_folder + "/list";
+    int fd = -1;
+    while ((fd = open(pipe.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC)) < 0 && errno == ENXIO &&
+           !m_reader.Ended()) {
+        usleep(1000);
+    }
+    if (fd >= 0) {
+        fcntl(fd, F_SETFL, 0);
+        (void)!write(fd, list.data(), list.size());
+        close(fd);
+    }
+    // What it said counts, even when it ended before it took the list.
+    const CapturedRun run = m_reader.Finish();
+    std::vector<StreamInfo> streams = ListStreams(run.output, Section::Inputs);
+    if (streams.empty()) {
+        why = LastLine(run.output);
+    }
+    return streams;
+}
+
+ReadBack::~ReadBack() {
+    Close();
+}
+
+void ReadBack::Close() {
+    m_reader.Kill();
+    if (!m_folder.empty()) {
+        unlink((m_folder + "/list").c_str());
+        rmdir(m_folder.c_str());
+        m_folder.clear();
+    }
 }
 
 std::vector<StreamInfo> OpenAsPlayersWould(const std::string& ffmpeg, const std::string& file,

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "common/process.h"
 #include "common/stream_list.h"
 
 namespace mk::toolkit {
@@ -14,6 +15,27 @@ namespace mk::toolkit {
 // missing, for a message. With nothing listed (a quiet log level), one stream must be there.
 std::string MissingFromOutput(const std::vector<StreamInfo>& written,
                               const std::vector<StreamInfo>& found);
+
+// The reader of a result, started before the result is written so that loading ffmpeg costs the
+// encode no time: it waits on a pipe for the name of the file to read (a concat list).
+class ReadBack {
+public:
+    ReadBack() = default;
+    ~ReadBack();
+    ReadBack(const ReadBack&) = delete;
+    ReadBack& operator=(const ReadBack&) = delete;
+
+    // False when no pipe or process could be made; OpenAsPlayersWould then does the same later.
+    bool Start(const std::string& ffmpeg);
+    // Hands it `file` and returns the streams it found; `why` as for OpenAsPlayersWould.
+    std::vector<StreamInfo> Read(const std::string& file, std::string& why);
+    // Ends the reader and removes its pipe; the destructor does the same.
+    void Close();
+
+private:
+    BackgroundCapture m_reader;
+    std::string m_folder;  // holds the pipe
+};
 
 // Opens `file` with the installed ffmpeg (the demuxers and stream search ffprobe uses) and
 // returns its streams; `why` gets ffmpeg's last line when it cannot read the file.

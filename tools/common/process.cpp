@@ -69,6 +69,83 @@ CapturedRun RunAndCapture(const std::string& program, const std::vector<std::str
     return run;
 }
 
+bool BackgroundCapture::Start(const std::string& program, const std::vector<std::string>& args,
+                              std::string& error) {
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    std::vector<char*> argv = Argv(program, args);
+    const pid_t parent = getpid();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != parent) {
+            _exit(128 + SIGKILL);
+        }
+        dup2(fds[1], STDERR_FILENO);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    close(fds[1]);
+    if (pid < 0) {
+        error = std::strerror(errno);
+        close(fds[0]);
+        return false;
+    }
+    m_pid = pid;
+    m_fd = fds[0];
+    return true;
+}
+
+CapturedRun BackgroundCapture::Finish() {
+    CapturedRun run;
+    if (m_pid < 0) {
+        return run;
+    }
+    run.started = true;
+    char buf[65536];
+    while (true) {
+        const ssize_t n = read(m_fd, buf, sizeof buf);
+        if (n > 0) {
+            run.output.append(buf, static_cast<size_t>(n));
+        } else if (n == 0 || errno != EINTR) {
+            break;
+        }
+    }
+    close(m_fd);
+    int status = m_status;
+    while (!m_reaped && waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    m_pid = m_fd = -1;
+    m_reaped = false;
+    return run;
+}
+
+bool BackgroundCapture::Ended() {
+    if (m_pid < 0 || m_reaped) {
+        return true;
+    }
+    m_reaped = waitpid(m_pid, &m_status, WNOHANG) == m_pid;
+    return m_reaped;
+}
+
+void BackgroundCapture::Kill() {
+    if (m_pid < 0) {
+        return;
+    }
+    if (!m_reaped) {
+        kill(m_pid, SIGKILL);
+    }
+    Finish();
+}
+
+BackgroundCapture::~BackgroundCapture() {
+    Kill();
+}
+
 namespace {
 
 volatile sig_atomic_t g_child = 0;

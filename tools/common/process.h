@@ -21,6 +21,32 @@ enum class Capture { Stdout, Stderr };
 CapturedRun RunAndCapture(const std::string& program, const std::vector<std::string>& args,
                           Capture which);
 
+// A run started now whose standard error is read once it has ended: a reader that starts while
+// what it reads is still being made. It is killed should this process die.
+class BackgroundCapture {
+public:
+    BackgroundCapture() = default;
+    ~BackgroundCapture();
+    BackgroundCapture(const BackgroundCapture&) = delete;
+    BackgroundCapture& operator=(const BackgroundCapture&) = delete;
+
+    // Starts `program` with `args`; false with the reason in `error`.
+    bool Start(const std::string& program, const std::vector<std::string>& args,
+               std::string& error);
+    // True once it has ended (or was never started).
+    bool Ended();
+    // Reads its standard error to the end and waits for it.
+    CapturedRun Finish();
+    // Ends it at once, if it still runs.
+    void Kill();
+
+private:
+    int m_pid = -1;
+    int m_fd = -1;
+    bool m_reaped = false;
+    int m_status = 0;
+};
+
 struct RelayedRun {
     bool started = false;
     int exitCode = -1;  // the child's exit status, 128 + signal when it was killed

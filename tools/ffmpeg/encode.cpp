@@ -172,11 +172,14 @@ int Run(const std::string& ffmpeg, const std::vector<ArgItem>& items, RunWatch& 
     return run.exitCode;
 }
 
-// ffmpeg said it succeeded: the file must open and show what ffmpeg wrote into it.
+// ffmpeg said it succeeded: the file must open and show what ffmpeg wrote into it. The reader
+// started with the encode takes any name its list can hold (no line break).
 int Verify(const std::string& ffmpeg, const std::string& file, const std::string& shown,
-           const RunWatch& watch) {
+           const RunWatch& watch, ReadBack* early) {
     std::string why;
-    const std::vector<StreamInfo> found = OpenAsPlayersWould(ffmpeg, file, why);
+    const std::vector<StreamInfo> found = early && file.find('\n') == std::string::npos
+                                              ? early->Read(file, why)
+                                              : OpenAsPlayersWould(ffmpeg, file, why);
     const std::string missing = MissingFromOutput(watch.Written(), found);
     if (missing.empty()) {
         return 0;
@@ -215,10 +218,13 @@ int RunEncode(const std::string& ffmpeg, std::vector<std::string> args) {
         std::fprintf(stderr, "%s: cannot write beside %s (%s); writing it in place\n", kName,
                      name.c_str(), why.c_str());
     }
+    ReadBack readBack;
+    const bool early = regular && readBack.Start(ffmpeg);
     RunWatch watch;
     int status = StopSignal() ? 1 : Run(ffmpeg, items, watch);
     if (status == 0 && regular && StopSignal() == 0) {
-        status = Verify(ffmpeg, items[OutputIndex(items)].value, name, watch);
+        status = Verify(ffmpeg, items[OutputIndex(items)].value, name, watch,
+                        early ? &readBack : nullptr);
     }
     if (status == 0 && StopSignal() == 0 && !replace.Commit(why)) {
         std::fprintf(stderr, "%s: cannot put the result in place of %s: %s\n", kName, name.c_str(),
@@ -226,6 +232,7 @@ int RunEncode(const std::string& ffmpeg, std::vector<std::string> args) {
         status = 1;
     }
     if (StopSignal() != 0) {
+        readBack.Close();
         replace.Discard();
         EndBySignal(StopSignal());
     }
