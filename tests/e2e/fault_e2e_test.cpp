@@ -122,6 +122,18 @@ TEST(FaultE2e, FfmpegKilledMidEncodeIsAFailedRun) {
     EXPECT_FALSE(run.timedOut);
     EXPECT_EQ(run.exitCode, 128 + 9) << run.output;
     EXPECT_FALSE(fs::exists(output)) << "a killed run left a cut-off file under the output name";
+
+    // The next run to that output clears what the killed one could not.
+    const ShellRun next = RunShell("\"" + folder.File("ffmpeg") +
+                                   "\" -f lavfi -i "
+                                   "testsrc=size=320x240:rate=25:duration=1 -target pal-dvd -y \"" +
+                                   output + "\"");
+    EXPECT_EQ(next.exitCode, 0) << next.output;
+    int leftovers = 0;
+    for (const auto& entry : fs::directory_iterator(folder.Path())) {
+        leftovers += entry.path().filename().string().starts_with(".killed.mpg.mk-");
+    }
+    EXPECT_EQ(leftovers, 0);
 }
 
 TEST(FaultE2e, FullDiskFailsTheEncodeWithFfmpegsMessage) {

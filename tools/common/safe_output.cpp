@@ -1,7 +1,9 @@
 #include "common/safe_output.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -49,6 +51,35 @@ unsigned NewFileMode() {
     const mode_t mask = umask(0);
     umask(mask);
     return 0666 & ~mask;
+}
+
+// Removes the temporary files beside `target` that a run killed outright left behind: a live
+// run holds a lock on its own.
+void SweepStale(const std::string& target) {
+    const size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
+    const std::string prefix =
+        "." + (slash == std::string::npos ? target : target.substr(slash + 1)) + ".mk-";
+    DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir) {
+        return;
+    }
+    while (const dirent* entry = readdir(dir)) {
+        if (std::string_view(entry->d_name).substr(0, prefix.size()) != prefix) {
+            continue;
+        }
+        const std::string path = folder + entry->d_name;
+        const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+        struct stat st;
+        if (fd >= 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+            flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            unlink(path.c_str());
+        }
+        if (fd >= 0) {
+            close(fd);
+        }
+    }
+    closedir(dir);
 }
 
 }  // namespace
@@ -123,11 +154,13 @@ bool ReplaceOnSuccess::Begin(const std::string& output, std::string& why) {
     const std::string base = slash == std::string::npos ? m_target : m_target.substr(slash + 1);
     const size_t dot = base.rfind('.');
     const int suffix = dot == std::string::npos || dot == 0 ? 0 : int(base.size() - dot);
+    SweepStale(m_target);
     m_fd = mkostemps(pattern.data(), suffix, O_CLOEXEC);
     if (m_fd < 0) {
         why = std::strerror(errno);
         return false;
     }
+    flock(m_fd, LOCK_EX | LOCK_NB);  // this run is alive: no sweep of another run takes the file
     m_temporary = pattern;
     return true;
 }
@@ -137,7 +170,12 @@ bool ReplaceOnSuccess::Commit(std::string& why) {
         return true;
     }
     // On disk before it takes the old file's place, so a crash never leaves a cut-off file there.
-    bool ok = fchmod(m_fd, m_mode) == 0 && fsync(m_fd) == 0;
+    // By name: the file ffmpeg wrote is the one that counts.
+    const int written = open(m_temporary.c_str(), O_RDONLY | O_CLOEXEC);
+    bool ok = written >= 0 && fchmod(written, m_mode) == 0 && fsync(written) == 0;
+    if (written >= 0) {
+        close(written);
+    }
     ok = ok && std::rename(m_temporary.c_str(), m_target.c_str()) == 0;
     if (!ok) {
         why = std::strerror(errno);
