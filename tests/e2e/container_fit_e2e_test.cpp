@@ -53,7 +53,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FitCase{"CopyAacIntoMp2", Clip::H264AacMp4, kCopy, "a.mp2", "aac", true},
                       FitCase{"CopyAc3IntoMp2", Clip::TwoAudioVob, "-vn -acodec copy -map 0.2",
                               "a.mp2", "ac3", true},
-                      FitCase{"CopyMp3IntoMp2", Clip::Mpeg4Avi, kCopy, "a.mp2", "mp3", false},
+                      FitCase{"CopyMp3IntoMp2", Clip::Mpeg4Avi, kCopy, "a.mp2", "mp3", true},
                       FitCase{"CopyMp2IntoMp2", Clip::TwoAudioVob, "-vn -acodec copy -map 0.1",
                               "a.mp2", "mp2", false},
                       FitCase{"DvdRefusesAac", Clip::Mpeg4Avi,

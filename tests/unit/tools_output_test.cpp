@@ -61,7 +61,7 @@ TEST(ToolsOutput, ContainerAndWhatItHolds) {
         {"-i s -vn -acodec libfaac o.mp2", "mp2", "adts"},
         {"-i s -vn -acodec libfaac o.MP3", "mp3", "adts"},
         {"-i s -vn -acodec ac3 o.m2a", "mp2", "ac3"},
-        {"-i s -vn -acodec libmp3lame o.mp2", "mp2", ""},
+        {"-i s -vn -acodec libmp3lame o.mp2", "mp2", "mp3"},
         {"-i s -vn -acodec mp2 o.mp2", "mp2", ""},
         {"-i s -vn o.mp2", "mp2", ""},  // the muxer's own codec
         {"-i s -vn -acodec libopus o.ac3", "ac3", "matroska"},

@@ -18,7 +18,8 @@ struct AudioMuxer {
 // a codec it cannot hold, so ffmpeg's own error says it.
 constexpr AudioMuxer kAudioMuxers[] = {
     {"mp3", ",mp3,", ",mp3,", "MP3"},
-    {"mp2", ",mp2,m2a,mpa,", ",mp1,mp2,mp3,", "MPEG audio"},
+    // ffmpeg 4 and 5 also put MP3 frames there; 7 refuses all but MP2.
+    {"mp2", ",mp2,m2a,mpa,", ",mp2,", "MPEG audio"},
     {"ac3", ",ac3,", ",ac3,", "raw AC-3"},
     {"eac3", ",eac3,", ",eac3,", "raw E-AC-3"},
     {"adts", ",aac,adts,", ",aac,", "ADTS"},

@@ -210,7 +210,10 @@ int RunEncode(const std::string& ffmpeg, std::vector<std::string> args) {
     const bool regular = WritesRegularFile(name, OutputMuxer(items));
     std::string why;
     if (regular && replace.Begin(name, why)) {
+        // The temporary file is ours to overwrite; -n has been honoured above (with -y too,
+        // ffmpeg would refuse to start).
         items[OutputIndex(items)].value = replace.TemporaryName();
+        std::erase_if(items, [](const ArgItem& item) { return item.option == "n"; });
         if (!HasOption(items, "y")) {
             items.insert(items.begin(), ArgItem{"y", "", false});
         }
