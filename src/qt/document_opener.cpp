@@ -1,10 +1,14 @@
 #include "qt/document_opener.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QPointer>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryFile>
+#include <QTimer>
 #include <QWidget>
+#include <memory>
 
 #include "platform/player_location.h"
 #include "platform/process_runner.h"
@@ -24,14 +28,48 @@ bool IsPage(const std::string& path) {
     return name.endsWith(QStringLiteral(".htm")) || name.endsWith(QStringLiteral(".html"));
 }
 
-bool Play(const std::string& player, const std::string& path) {
+void ShowCannotOpen(Desktop& desktop, const std::string& path, const std::string& why) {
+    desktop.ShowMessage("No program here opens\n" + path + "\n\n" + why, "Cannot open file",
+                        MessageIcon::Stop);
+}
+
+// The player runs in a process group of its own (out of reach of a Ctrl-C meant for this
+// program) and is not waited for. One that cannot play (no sound device, no display) ends within
+// moments, and only then is its error worth a message.
+constexpr const char* kPlayLine = "exec \"$1\" -nostats -loglevel error \"$2\" </dev/null 2>\"$3\"";
+constexpr qint64 kPlayerSettleMs = 2000;
+
+void Play(const std::string& player, const std::string& path, Desktop& desktop) {
+    auto errors = std::make_shared<QTemporaryFile>();
+    auto process = std::make_shared<ShellProcess>();
     ShellOptions options;
     options.out = Route::Null;
     options.err = Route::Null;
-    options.args = {player, path};
-    // Started in the background of a shell that ends at once; its own process group keeps it
-    // out of a Ctrl-C meant for this program.
-    return RunShellWaited("\"$1\" \"$2\" </dev/null &", options) == 0;
+    if (errors->open()) {
+        options.args = {player, path, QFile::encodeName(errors->fileName()).toStdString()};
+    }
+    if (options.args.empty() || !process->Start(kPlayLine, options)) {
+        ShowCannotOpen(desktop, path, player + " could not be started.");
+        return;
+    }
+    QElapsedTimer clock;
+    clock.start();
+    // Watched until it ends; a player still playing when this program ends plays on.
+    auto* timer = new QTimer;
+    QObject::connect(
+        timer, &QTimer::timeout, timer, [timer, process, errors, path, clock, &desktop] {
+            process->Poll();
+            if (!process->ShellEnded()) {
+                return;
+            }
+            timer->deleteLater();
+            if (process->Status() != 0 && clock.elapsed() < kPlayerSettleMs) {
+                const QString said = QString::fromUtf8(errors->readAll()).trimmed();
+                ShowCannotOpen(desktop, path,
+                               "ffplay: " + FromQ(said.section(QLatin1Char('\n'), -1)));
+            }
+        });
+    timer->start(100);
 }
 
 }  // namespace
@@ -42,13 +80,13 @@ void OpenWithoutDesktop(const std::string& path, QWidget* parent, Desktop& deskt
         return;
     }
     const std::string player = FindFfplay();
-    if (!player.empty() && Play(player, path)) {
+    if (player.empty()) {
+        ShowCannotOpen(desktop, path,
+                       "Install ffplay (it comes with ffmpeg) or choose a default program for "
+                       "this type of file on your desktop.");
         return;
     }
-    desktop.ShowMessage("No program here opens\n" + path +
-                            "\n\nInstall ffplay (it comes with ffmpeg) or choose a default "
-                            "program for this type of file on your desktop.",
-                        "Cannot open file", MessageIcon::Stop);
+    Play(player, path, desktop);
 }
 
 bool OpenDocumentSomehow(const std::string& path, QWidget* parent, Desktop& desktop) {

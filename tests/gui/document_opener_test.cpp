@@ -34,15 +34,17 @@ TEST(DocumentOpener, FallsBackWhenTheDesktopHasNoProgram) {
         const char* label;
         int xdgOpenExit;  // -1: no xdg-open at all
         bool ffplay;
+        bool playerFails;  // no sound device, say
         std::string file;
         const char* expected;  // "desktop", "ffplay", "help" or "message"
     };
     const Case cases[] = {
-        {"desktop opens it", 0, true, "clip.mpg", "desktop"},
-        {"no program for the type", 3, true, "caf\xe9 clip.mpg", "ffplay"},
-        {"no xdg-open", -1, true, "clip.mp2", "ffplay"},
-        {"nothing can play it", 3, false, "clip.mpg", "message"},
-        {"a page", -1, false, "support_eng.htm", "help"},
+        {"desktop opens it", 0, true, false, "clip.mpg", "desktop"},
+        {"no program for the type", 3, true, false, "caf\xe9 clip.mpg", "ffplay"},
+        {"no xdg-open", -1, true, false, "clip.mp2", "ffplay"},
+        {"nothing can play it", 3, false, false, "clip.mpg", "message"},
+        {"the player fails", -1, true, true, "clip.mp2", "ffplay, then message"},
+        {"a page", -1, false, false, "support_eng.htm", "help"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
@@ -58,7 +60,11 @@ TEST(DocumentOpener, FallsBackWhenTheDesktopHasNoProgram) {
             WriteScript(bin / "xdg-open", "printf '%s' \"$1\" > \"${0%/*}/asked\"\nexit " +
                                               std::to_string(c.xdgOpenExit) + "\n");
         }
-        WriteScript(player / "ffplay", "printf '%s' \"$1\" > \"${0%/*}/played\"\n");
+        // The player keeps the file it was given (its last word) once it has played it or failed.
+        WriteScript(player / "ffplay", std::string("for a; do f=$a; done\n") +
+                                           (c.playerFails ? "echo 'audio open failed' >&2; code=1\n"
+                                                          : "/bin/sleep 0.3; code=0\n") +
+                                           "printf '%s' \"$f\" > \"${0%/*}/played\"\nexit $code\n");
         const std::string file = (desktop.folder / c.file).string();
         std::ofstream(file) << "<html><head><title>Support</title></head></html>";
 
@@ -69,15 +75,24 @@ TEST(DocumentOpener, FallsBackWhenTheDesktopHasNoProgram) {
             EXPECT_EQ(ReadAll(bin / "asked").rfind("file:///", 0), 0u);
         }
         QTest::qWait(200);  // for xdg-open's end to arrive
-        if (expected == "ffplay") {
+        const bool message = expected.ends_with("message");
+        if (expected.starts_with("ffplay")) {
             ASSERT_TRUE(QTest::qWaitFor([&] { return fs::exists(player / "played"); }));
             EXPECT_EQ(ReadAll(player / "played"), file);  // the very bytes of the name
+            QTest::qWait(300);                            // for its end to be seen
         } else {
             EXPECT_FALSE(fs::exists(player / "played"));
         }
-        ASSERT_EQ(desktop.messages.size(), expected == "message" ? 1u : 0u);
-        if (expected == "message") {
+        if (message) {
+            (void)QTest::qWaitFor([&] { return !desktop.messages.empty(); }, 5000);
+        }
+        ASSERT_EQ(desktop.messages.size(), message ? 1u : 0u)
+            << (desktop.messages.empty() ? "" : desktop.messages.front().text);
+        if (message) {
             EXPECT_NE(desktop.messages[0].text.find(file), std::string::npos);
+        }
+        if (c.playerFails) {
+            EXPECT_NE(desktop.messages[0].text.find("audio open failed"), std::string::npos);
         }
         mk::HelpViewer* viewer = mk::HelpViewer::Instance();
         EXPECT_EQ(viewer != nullptr && viewer->isVisible(), expected == "help");
