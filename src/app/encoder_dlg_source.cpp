@@ -70,11 +70,14 @@ void CEncoderDlg::OpenSource(const std::string& path) {
 }
 
 void CEncoderDlg::ParseProbeReport() {
-    ApplySourceOpened({{}, mk::ReadProbeReportInto(*this, Env())});
+    ApplySourceOpened({{}, mk::ReadProbeReportInto(*this, Env()), std::nullopt});
 }
 
 void CEncoderDlg::ApplySourceOpened(const mk::SourceOpened& opened) {
     ApplyChanges(opened.changes);
+    if (opened.problem) {  // no report of this source: the user must learn why
+        m_desktop.ShowMessage(opened.problem->text, opened.problem->title, opened.problem->icon);
+    }
     if (opened.facts) {  // a missing report keeps the old source properties
         auto* info = qobject_cast<QPlainTextEdit*>(Control(IDC_SOURCE_INFO));
         info->setPlainText(mk::DecodeForeignText(opened.facts->sourceInfo));

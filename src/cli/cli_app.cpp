@@ -307,10 +307,19 @@ int RunCli(std::span<const std::string> args, const std::string& programFolder, 
     full.output = std::filesystem::absolute(o.output).lexically_normal().string();
 
     const ShellDialect d = ShellDialect::Posix();
-    EncoderFields f = FieldsFor(full, d, programFolder, RunShellWaited);
+    std::optional<FormMessage> probeProblem;
+    EncoderFields f = FieldsFor(full, d, programFolder, RunShellWaited, &probeProblem);
+    if (probeProblem) {
+        io.err << kName << ": " << probeProblem->text << "\n";
+        return kExitFailed;
+    }
     if (!FileExists(programFolder + d.ProbeReport())) {
         io.err << kName << ": warning: no probe report at " << programFolder << d.ProbeReport()
                << " (is the program folder writable?)\n";
+    } else if (f.m_strSourceInfo.find("Duration:") == std::string::npos) {
+        // The report's last line says why ffmpeg could not describe the source.
+        io.err << kName << ": warning: ffmpeg could not read the source:\n"
+               << f.m_strSourceInfo << "\n";
     }
 
     const FormEnv env{d, programFolder, !o.noPresets};

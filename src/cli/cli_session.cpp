@@ -13,10 +13,13 @@ void Override(std::string& field, const std::optional<std::string>& value) {
 }  // namespace
 
 EncoderFields FieldsFor(const CliOptions& o, const ShellDialect& d, const std::string& folder,
-                        const ShellRunner& run) {
+                        const ShellRunner& run, std::optional<FormMessage>* probeProblem) {
     const FormEnv env{d, folder, !o.noPresets};
     EncoderFields f;
     const SourceOpened opened = OpenSource(f, o.source, env, run);
+    if (probeProblem) {
+        *probeProblem = opened.problem;
+    }
     ApplyToFields(f, opened.changes);
     if (opened.facts) {
         f.m_strSourceInfo = opened.facts->sourceInfo;

@@ -3,6 +3,7 @@
 // the output chosen, and every option given written last.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "cli/cli_options.h"
@@ -16,8 +17,9 @@ namespace mk::cli {
 // the Process boxes, video first, each a click; with video processed the Target combo left, then
 // the Format combo; the aspect; with audio processed the audio Target combo left; the check
 // boxes; then every option given, overriding what the presets wrote; then the output file.
-// Presetting is on unless o.noPresets.
+// Presetting is on unless o.noPresets. When the probe report cannot be written, `probeProblem`
+// (if given) receives the reason.
 EncoderFields FieldsFor(const CliOptions& o, const ShellDialect& d, const std::string& folder,
-                        const ShellRunner& run);
+                        const ShellRunner& run, std::optional<FormMessage>* probeProblem = nullptr);
 
 }  // namespace mk::cli

@@ -3,6 +3,7 @@
 // and the tests use it on its own.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace mk {
@@ -33,6 +34,10 @@ struct EncoderFields {
     std::string m_strVideoStream = "0";
     std::string m_strSourceInfo;
     int m_bUseAviSynth = 0;
+    // The audio codec of the source, read with its size from the probe report of this run's
+    // Open File; nullopt until then (the report on disk is asked instead). Kept so that another
+    // run's probe, which replaces the report, cannot change this source's command.
+    std::optional<std::string> m_strSourceAudioCodec;
 };
 
 // "vob" and "VOB" only; any other mix of letter cases is an ordinary source.

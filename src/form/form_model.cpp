@@ -13,6 +13,7 @@
 #include "jobs/stream_test.h"
 #include "platform/file_checks.h"
 #include "probe/probe_command.h"
+#include "probe/probe_run.h"
 #include "probe/report_text.h"
 #include "res/dialog_template.h"
 #include "res/resource.h"
@@ -45,7 +46,12 @@ ControlChange Enabled(int id, bool enable) {
 }
 
 std::string ProgramPart(const EncoderFields& f, const FormEnv& env, bool forEncode) {
-    const std::string codec = GetSourceAudioCodec(env.folder + env.dialect.ProbeReport());
+    // The codec this run's probe read; before any probe, the report on disk.
+    const std::string codec =
+        f.m_strSourceAudioCodec
+            ? *f.m_strSourceAudioCodec
+            : SourceAudioCodecFromText(
+                  ReadProbeReportLocked(env.folder + env.dialect.ProbeReport()).value_or(""));
     return ExecutablePart(env.dialect, env.folder, f, codec, forEncode);
 }
 
@@ -55,6 +61,21 @@ std::string ArgumentsInto(EncoderFields& f, const FormEnv& env, ControlChanges& 
         f.m_strMoreOptions = text;
         changes.push_back(SetText(IDC_MORE_OPTIONS, text));
     });
+}
+
+// The report's facts into the source's size and audio codec; without a report both are empty.
+std::optional<ProbeFacts> FactsInto(EncoderFields& f, const std::optional<std::string>& report) {
+    f.m_dSourceWidth = 0;
+    f.m_dSourceHeight = 0;
+    f.m_strSourceAudioCodec = "";
+    if (!report) {
+        return std::nullopt;
+    }
+    ProbeFacts facts = ParseProbeText(*report);
+    f.m_dSourceWidth = facts.width;
+    f.m_dSourceHeight = facts.height;
+    f.m_strSourceAudioCodec = facts.audioCodec;
+    return facts;
 }
 
 }  // namespace
@@ -91,22 +112,16 @@ SourceOpened OpenSource(EncoderFields& f, const std::string& path, const FormEnv
     // The rules see the other fields as the form last read them.
     const ControlChanges rules = ApplyControlRules(f, ContextOf(f, env.presetting));
     opened.changes.insert(opened.changes.end(), rules.begin(), rules.end());
-    run(ProbeCommand(env.dialect, env.folder, f.m_strSourceFile));
-    opened.facts = ReadProbeReportInto(f, env);
+    const ProbeOutcome probe = RunProbe(env.dialect, env.folder, f.m_strSourceFile, run);
+    if (!probe.problem.empty()) {
+        opened.problem = FormMessage{probe.problem, "Probe report"};
+    }
+    opened.facts = FactsInto(f, probe.report);
     return opened;
 }
 
 std::optional<ProbeFacts> ReadProbeReportInto(EncoderFields& f, const FormEnv& env) {
-    f.m_dSourceWidth = 0;
-    f.m_dSourceHeight = 0;
-    const auto report = ReadProbeReport(env.folder + env.dialect.ProbeReport());
-    if (!report) {
-        return std::nullopt;
-    }
-    ProbeFacts facts = ParseProbeText(*report);
-    f.m_dSourceWidth = facts.width;
-    f.m_dSourceHeight = facts.height;
-    return facts;
+    return FactsInto(f, ReadProbeReportLocked(env.folder + env.dialect.ProbeReport()));
 }
 
 ControlChanges ProcessBoxChanged(const EncoderFields& f, const FormEnv& env) {

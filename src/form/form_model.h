@@ -52,11 +52,15 @@ void ApplyToFields(EncoderFields& f, const ControlChanges& changes);
 struct SourceOpened {
     ControlChanges changes;
     std::optional<ProbeFacts> facts;  // nullopt: no report could be read, the old text stays
+    // The report could not be written (read-only Conf/ or report): the probe did not run and no
+    // old report was read. The window shows it; the CLI stops.
+    std::optional<FormMessage> problem;
 };
 SourceOpened OpenSource(EncoderFields& f, const std::string& path, const FormEnv& env,
                         const ShellRunner& run);
 
-// The probe report read into the source's size (0 when it cannot be read); its facts.
+// The probe report read into the source's size and audio codec (0 and "" when it cannot be
+// read); its facts.
 std::optional<ProbeFacts> ReadProbeReportInto(EncoderFields& f, const FormEnv& env);
 
 // A Process box clicked, the video Target, Format and audio Target combos left, Presetting

@@ -17,6 +17,29 @@ std::string AfterMarker(std::string_view text, std::string_view marker) {
     return LastN(text, Length(text) - Position(text, marker) - 7);
 }
 
+// The last line of the text that holds more than blanks, without its line end.
+std::string LastLine(std::string_view text) {
+    const std::size_t end = text.find_last_not_of(" \t\r\n");
+    if (end == std::string_view::npos) {
+        return {};
+    }
+    const std::size_t newline = text.rfind('\n', end);
+    const std::size_t start = newline == std::string_view::npos ? 0 : newline + 1;
+    return std::string(text.substr(start, end + 1 - start));
+}
+
+// A report that describes no input at all and ends in a line of its own (ffmpeg's and the
+// shell's complaints start in the first column; the banner and descriptions are indented).
+bool IsComplaint(std::string_view report) {
+    for (std::string_view marker : {"Duration:", "Input #", "Video:", "Audio:"}) {
+        if (Position(report, marker) >= 0) {
+            return false;
+        }
+    }
+    const std::string last = LastLine(report);
+    return !last.empty() && last.front() != ' ' && last.front() != '\t';
+}
+
 }  // namespace
 
 ProbeFacts ParseProbeText(std::string_view report) {
@@ -24,7 +47,11 @@ ProbeFacts ParseProbeText(std::string_view report) {
 
     std::string excerpt = LastN(report, Length(report) - Position(report, "Duration:"));
     excerpt = FirstN(excerpt, Position(excerpt, "Must supply"));
+    if (excerpt.empty() && IsComplaint(report)) {
+        excerpt = LastLine(report);
+    }
     facts.sourceInfo = "  " + excerpt;
+    facts.audioCodec = SourceAudioCodecFromText(report);
 
     // "Video: codec, pixfmt, WxH [note], ...": skip two fields, keep the third.
     std::string field = AfterMarker(report, "Video:");

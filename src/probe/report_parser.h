@@ -11,11 +11,15 @@ struct ProbeFacts {
     std::string sourceInfo;  // "  " + the report from "Duration:" up to "Must supply"
     double width = 0;        // of the first "Video:" line; 0 when the report gives none
     double height = 0;
+    std::string audioCodec;  // as SourceAudioCodecFromText reads it
 };
 
 // The report text as read (at most 1800 bytes). Missing markers degrade by the clamping of the
 // text primitives: no "Duration:" starts the excerpt at the top, no "Must supply" leaves it
-// empty, no "Video:" cuts the size field from the report less its first 6 characters.
+// empty, no "Video:" cuts the size field from the report less its first 6 characters. A report
+// that describes no input (no "Duration:", "Input #", "Video:" or "Audio:") and whose excerpt
+// comes out empty is ffmpeg's (or the shell's) complaint about the source: its last line, the
+// reason, becomes the excerpt, so the user sees why.
 ProbeFacts ParseProbeText(std::string_view report);
 
 // The codec word of the first "Audio:" line: the text after "Audio: " up to the next ", ".

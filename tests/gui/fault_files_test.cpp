@@ -19,64 +19,14 @@
 #include "qt/text_editor_window.h"
 #include "support/env_guard.h"
 #include "support/form_fixture.h"
+#include "support/read_only.h"
 
 using namespace mk::ids;
 namespace fs = std::filesystem;
 
 namespace {
 
-// Makes a folder unwritable for this process, root included: a read-only bind mount of itself
-// where the machine allows it, else the mode bits (which bind everyone but root).
-class ReadOnlyFolder {
-public:
-    explicit ReadOnlyFolder(const fs::path& dir) : m_dir(dir) {
-        if (geteuid() == 0) {
-            m_mounted = ::mount(dir.c_str(), dir.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
-                        ::mount(nullptr, dir.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY,
-                                nullptr) == 0;
-            return;
-        }
-        // The files of the folder too, never through a link: what it points to is not ours.
-        for (const auto& entry : fs::directory_iterator(dir)) {
-            if (entry.is_regular_file() && !entry.is_symlink()) {
-                fs::permissions(entry.path(), kWrite, fs::perm_options::remove);
-            }
-        }
-        fs::permissions(dir, kWrite, fs::perm_options::remove);
-    }
-    ~ReadOnlyFolder() {
-        if (m_mounted) {
-            ::umount2(m_dir.c_str(), MNT_DETACH);
-            return;
-        }
-        if (geteuid() != 0) {
-            std::error_code ec;
-            fs::permissions(m_dir, fs::perms::owner_write, fs::perm_options::add, ec);
-            for (const auto& entry : fs::directory_iterator(m_dir, ec)) {
-                if (entry.is_regular_file() && !entry.is_symlink()) {
-                    fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add,
-                                    ec);
-                }
-            }
-        }
-    }
-    // False with the reason when writing is still possible here.
-    bool Works(std::string& why) const {
-        const fs::path probe = m_dir / ".write-probe";
-        if (std::ofstream(probe).good()) {
-            fs::remove(probe);
-            why = "cannot make a folder read-only here (root without mount permission)";
-            return false;
-        }
-        return true;
-    }
-
-private:
-    static constexpr fs::perms kWrite =
-        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
-    fs::path m_dir;
-    bool m_mounted = false;
-};
+using ReadOnlyFolder = ReadOnlyPath;
 
 // A small tmpfs where the machine allows mounting one; it fills up after `kilobytes`.
 class SmallDisk {
@@ -211,7 +161,13 @@ TEST_F(FaultFiles, ReadOnlyConfKeepsBatchAndLanguageFilesAsTheyWere) {
     EXPECT_EQ(ReadFile(desktop.ProgramFolder() + "Conf/batch.sh"), batchText);
     EXPECT_EQ(ReadFile(desktop.ProgramFolder() + "Conf/LangConf.txt"), language);
     EXPECT_EQ(dlg->ControlText(IDOK), "Umwandeln");  // the form still switches
-    EXPECT_TRUE(desktop.messages.empty());
+    // Only the probe says so: no old report is read in place of this source's.
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    EXPECT_EQ(desktop.messages[0].title, "Probe report");
+    EXPECT_TRUE(desktop.messages[0].text.starts_with("Cannot write the probe report " +
+                                                     desktop.ProgramFolder() + "Conf/test.txt: "))
+        << desktop.messages[0].text;
+    EXPECT_EQ(dlg->m_dSourceWidth, 0);
 
     // The batch as it stands still runs; Encode writes outside Conf and works.
     dlg->OnBatchRun();
@@ -240,7 +196,8 @@ TEST_F(FaultFiles, ReadOnlyTvAvsAndBatchFileRunButEditsCannotBeLostSilently) {
     OpenAndChooseOutput();
     Check(IDC_USE_AVISYNTH)->setChecked(true);
     dlg->OnOK();
-    EXPECT_TRUE(desktop.messages.empty());
+    ASSERT_EQ(desktop.messages.size(), 1u);  // the probe report cannot be written, no more
+    EXPECT_EQ(desktop.messages[0].title, "Probe report");
     EXPECT_TRUE(dlg->IsControlEnabled(IDC_PREVIEW));
 
     // The editor says it cannot save, keeps the changes on screen and the file as it was.

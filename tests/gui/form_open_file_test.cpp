@@ -59,5 +59,7 @@ TEST_F(FormTest, OpenFileOnAnUnreadableSourceLeavesTheSizeAtZero) {
     dlg->OnOpenFile();
     EXPECT_EQ(dlg->m_dSourceWidth, 0);
     EXPECT_EQ(dlg->m_dSourceHeight, 0);
-    EXPECT_EQ(dlg->ControlText(IDC_SOURCE_INFO), "  ");  // no "Must supply": two blanks only
+    // No description, so ffmpeg's reason is shown.
+    EXPECT_EQ(dlg->ControlText(IDC_SOURCE_INFO),
+              "  " + bogus + ": Invalid data found when processing input");
 }

@@ -60,6 +60,12 @@ TEST(ParseProbeText, FailureRows) {
          "Stream #0.0[0x1e0]: Video: mpeg2video, yuv420p, 720x576 [PAR 64:45 DAR 16:9], 9800 "
          "kb/s, 25.00 tb(r)\n",
          "  ", 720, 576},
+        {"ffmpeg's complaint about the source is shown",
+         "[avi @ 0x1] Format avi detected only with low score of 1\n/v/a.avi: Invalid data found "
+         "when processing input\n",
+         "  /v/a.avi: Invalid data found when processing input", 0, 0},
+        {"so is the shell's", "sh: 1: /opt/mk/ffmpeg: not found\n",
+         "  sh: 1: /opt/mk/ffmpeg: not found", 0, 0},
     };
     for (const auto& c : cases) {
         const ProbeFacts facts = ParseProbeText(c.report);
