@@ -1,10 +1,8 @@
 #include "common/output_check.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
 
 #include "common/process.h"
@@ -49,19 +47,18 @@ std::string MissingFromOutput(const std::vector<StreamInfo>& written,
 }
 
 bool ReadBack::Start(const std::string& ffmpeg) {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp == '/' ? tmp : "/tmp") + "/mk-read-XXXXXX";
-    if (!mkdtemp(pattern.data())) {
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) {
         return false;
     }
-    m_folder = pattern;
-    const std::string pipe = m_folder + "/list";
     std::string error;
-    if (mkfifo(pipe.c_str(), 0600) != 0) {
-        return false;
-    }
-    return m_reader.Start(
-        ffmpeg, {"-hide_banner", "-nostdin", "-f", "concat", "-safe", "0", "-i", pipe}, error);
+    const bool started = m_reader.Start(ffmpeg,
+                                        {"-hide_banner", "-nostdin", "-f", "concat", "-safe", "0",
+                                         "-protocol_whitelist", "file,pipe", "-i", "pipe:3"},
+                                        fds[0], error);
+    close(fds[0]);
+    m_list = fds[1];
+    return started;
 }
 
 std::vector<StreamInfo> ReadBack::Read(const std::string& file, std::string& why) {
@@ -71,25 +68,17 @@ std::vector<StreamInfo> ReadBack::Read(const std::string& file, std::string& why
         path = std::string(cwd ? cwd : ".") + "/" + path;
         free(cwd);
     }
-    std::string list = "ffconcat version 1.0\nfile '";
+    // "file:" so that the name is not read as relative to the list's own "pipe:3".
+    std::string list = "ffconcat version 1.0\nfile 'file:";
     for (char c : path) {
         list += c == '\'' ? std::string("'\\''") : std::string(1, c);
     }
     list += "'\n";
-    // The reader waits in open() for a writer; one that has ended (or never reached the pipe)
-    // gets nothing. The list fits the pipe's buffer, and closing our end is its end.
-    const std::string pipe = m_folder + "/list";
-    int fd = -1;
-    while ((fd = open(pipe.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC)) < 0 && errno == ENXIO &&
-           !m_reader.Ended()) {
-        usleep(1000);
-    }
-    if (fd >= 0) {
-        fcntl(fd, F_SETFL, 0);
-        (void)!write(fd, list.data(), list.size());
-        close(fd);
-    }
-    // What it said counts, even when it ended before it took the list.
+    // The list fits the pipe's buffer, and closing our end is its end. A reader that has ended
+    // already (SIGPIPE is ignored while ffmpeg runs) leaves what it said.
+    (void)!write(m_list, list.data(), list.size());
+    close(m_list);
+    m_list = -1;
     const CapturedRun run = m_reader.Finish();
     std::vector<StreamInfo> streams = ListStreams(run.output, Section::Inputs);
     if (streams.empty()) {
@@ -103,12 +92,11 @@ ReadBack::~ReadBack() {
 }
 
 void ReadBack::Close() {
-    m_reader.Kill();
-    if (!m_folder.empty()) {
-        unlink((m_folder + "/list").c_str());
-        rmdir(m_folder.c_str());
-        m_folder.clear();
+    if (m_list >= 0) {
+        close(m_list);  // the reader gets an empty list and ends
+        m_list = -1;
     }
+    m_reader.Kill();
 }
 
 std::vector<StreamInfo> OpenAsPlayersWould(const std::string& ffmpeg, const std::string& file,

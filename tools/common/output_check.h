@@ -17,7 +17,8 @@ std::string MissingFromOutput(const std::vector<StreamInfo>& written,
                               const std::vector<StreamInfo>& found);
 
 // The reader of a result, started before the result is written so that loading ffmpeg costs the
-// encode no time: it waits on a pipe for the name of the file to read (a concat list).
+// encode no time: it waits on a pipe (its descriptor 3) for the name of the file to read, as a
+// concat list.
 class ReadBack {
 public:
     ReadBack() = default;
@@ -29,12 +30,12 @@ public:
     bool Start(const std::string& ffmpeg);
     // Hands it `file` and returns the streams it found; `why` as for OpenAsPlayersWould.
     std::vector<StreamInfo> Read(const std::string& file, std::string& why);
-    // Ends the reader and removes its pipe; the destructor does the same.
+    // Ends the reader; the destructor does the same.
     void Close();
 
 private:
     BackgroundCapture m_reader;
-    std::string m_folder;  // holds the pipe
+    int m_list = -1;  // the pipe's end the list is written to
 };
 
 // Opens `file` with the installed ffmpeg (the demuxers and stream search ffprobe uses) and

@@ -70,7 +70,7 @@ CapturedRun RunAndCapture(const std::string& program, const std::vector<std::str
 }
 
 bool BackgroundCapture::Start(const std::string& program, const std::vector<std::string>& args,
-                              std::string& error) {
+                              int input, std::string& error) {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) {
         error = std::strerror(errno);
@@ -85,6 +85,12 @@ bool BackgroundCapture::Start(const std::string& program, const std::vector<std:
             _exit(128 + SIGKILL);
         }
         dup2(fds[1], STDERR_FILENO);
+        // dup2 onto itself would leave close-on-exec set.
+        if (input == 3) {
+            fcntl(3, F_SETFD, 0);
+        } else if (input >= 0) {
+            dup2(input, 3);
+        }
         execv(program.c_str(), argv.data());
         _exit(127);
     }
@@ -115,30 +121,19 @@ CapturedRun BackgroundCapture::Finish() {
         }
     }
     close(m_fd);
-    int status = m_status;
-    while (!m_reaped && waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
+    int status = 0;
+    while (waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
     }
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     m_pid = m_fd = -1;
-    m_reaped = false;
     return run;
-}
-
-bool BackgroundCapture::Ended() {
-    if (m_pid < 0 || m_reaped) {
-        return true;
-    }
-    m_reaped = waitpid(m_pid, &m_status, WNOHANG) == m_pid;
-    return m_reaped;
 }
 
 void BackgroundCapture::Kill() {
     if (m_pid < 0) {
         return;
     }
-    if (!m_reaped) {
-        kill(m_pid, SIGKILL);
-    }
+    kill(m_pid, SIGKILL);
     Finish();
 }
 

@@ -30,11 +30,10 @@ public:
     BackgroundCapture(const BackgroundCapture&) = delete;
     BackgroundCapture& operator=(const BackgroundCapture&) = delete;
 
-    // Starts `program` with `args`; false with the reason in `error`.
-    bool Start(const std::string& program, const std::vector<std::string>& args,
+    // Starts `program` with `args`, `input` (when not -1) as its descriptor 3; false with the
+    // reason in `error`.
+    bool Start(const std::string& program, const std::vector<std::string>& args, int input,
                std::string& error);
-    // True once it has ended (or was never started).
-    bool Ended();
     // Reads its standard error to the end and waits for it.
     CapturedRun Finish();
     // Ends it at once, if it still runs.
@@ -43,8 +42,6 @@ public:
 private:
     int m_pid = -1;
     int m_fd = -1;
-    bool m_reaped = false;
-    int m_status = 0;
 };
 
 struct RelayedRun {

@@ -173,7 +173,7 @@ int Run(const std::string& ffmpeg, const std::vector<ArgItem>& items, RunWatch& 
 }
 
 // ffmpeg said it succeeded: the file must open and show what ffmpeg wrote into it. The reader
-// started with the encode takes any name its list can hold (no line break).
+// started with the encode takes any name a concat list can hold (no line break).
 int Verify(const std::string& ffmpeg, const std::string& file, const std::string& shown,
            const RunWatch& watch, ReadBack* early) {
     std::string why;
