@@ -3,11 +3,11 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPointer>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 #include "platform/player_location.h"
@@ -33,6 +33,21 @@ void ShowCannotOpen(Desktop& desktop, const std::string& path, const std::string
                         MessageIcon::Stop);
 }
 
+// Polls a command that is not waited for until its shell ends, then hands over its status. The
+// process lives as long as the watch; one still running when this program ends runs on.
+void WhenEnded(std::shared_ptr<ShellProcess> process, std::function<void(int)> onEnd) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, process, onEnd] {
+        process->Poll();
+        if (!process->ShellEnded()) {
+            return;
+        }
+        timer->deleteLater();
+        onEnd(process->Status());
+    });
+    timer->start(100);
+}
+
 // The player runs in a process group of its own (out of reach of a Ctrl-C meant for this
 // program) and is not waited for. One that cannot play (no sound device, no display) ends within
 // moments, and only then is its error worth a message.
@@ -54,22 +69,12 @@ void Play(const std::string& player, const std::string& path, Desktop& desktop) 
     }
     QElapsedTimer clock;
     clock.start();
-    // Watched until it ends; a player still playing when this program ends plays on.
-    auto* timer = new QTimer;
-    QObject::connect(
-        timer, &QTimer::timeout, timer, [timer, process, errors, path, clock, &desktop] {
-            process->Poll();
-            if (!process->ShellEnded()) {
-                return;
-            }
-            timer->deleteLater();
-            if (process->Status() != 0 && clock.elapsed() < kPlayerSettleMs) {
-                const QString said = QString::fromUtf8(errors->readAll()).trimmed();
-                ShowCannotOpen(desktop, path,
-                               "ffplay: " + FromQ(said.section(QLatin1Char('\n'), -1)));
-            }
-        });
-    timer->start(100);
+    WhenEnded(process, [errors, path, clock, &desktop](int status) {
+        if (status != 0 && clock.elapsed() < kPlayerSettleMs) {
+            const QString said = QString::fromUtf8(errors->readAll()).trimmed();
+            ShowCannotOpen(desktop, path, "ffplay: " + FromQ(said.section(QLatin1Char('\n'), -1)));
+        }
+    });
 }
 
 }  // namespace
@@ -95,13 +100,12 @@ bool OpenDocumentSomehow(const std::string& path, QWidget* parent, Desktop& desk
         OpenWithoutDesktop(path, parent, desktop);
         return true;
     }
-    // Not parented and not waited for: a program xdg-open keeps in the foreground may outlive us.
-    auto* process = new QProcess;
-    process->setProgram(xdgOpen);
-    process->setArguments({UrlFromBytes(path).toString(QUrl::FullyEncoded)});  // plain ASCII
-    process->setStandardInputFile(QProcess::nullDevice());
-    process->setStandardOutputFile(QProcess::nullDevice());
-    process->setStandardErrorFile(QProcess::nullDevice());
+    // Not waited for: a program xdg-open keeps in the foreground may outlive us.
+    auto process = std::make_shared<ShellProcess>();
+    ShellOptions options;
+    options.out = Route::Null;
+    options.err = Route::Null;
+    options.args = {FromQ(xdgOpen), FromQ(UrlFromBytes(path).toString(QUrl::FullyEncoded))};
     QElapsedTimer clock;
     clock.start();
     QPointer<QWidget> owner(parent);
@@ -110,21 +114,15 @@ bool OpenDocumentSomehow(const std::string& path, QWidget* parent, Desktop& desk
             OpenWithoutDesktop(path, owner, desktop);
         }
     };
-    QObject::connect(process, &QProcess::finished, process,
-                     [process, fallBack](int code, QProcess::ExitStatus status) {
-                         process->deleteLater();
-                         if (status != QProcess::NormalExit || code != 0) {
-                             fallBack();
-                         }
-                     });
-    QObject::connect(process, &QProcess::errorOccurred, process,
-                     [process, fallBack](QProcess::ProcessError error) {
-                         if (error == QProcess::FailedToStart) {
-                             process->deleteLater();
-                             fallBack();
-                         }
-                     });
-    process->start();
+    if (!process->Start("exec \"$1\" \"$2\"", options)) {
+        fallBack();
+        return true;
+    }
+    WhenEnded(process, [fallBack](int status) {
+        if (status != 0) {
+            fallBack();
+        }
+    });
     return true;
 }
 
