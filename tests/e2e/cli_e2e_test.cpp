@@ -13,26 +13,14 @@
 
 #include "e2e_support.h"
 #include "platform/process_runner.h"
+#include "support/files.h"
 
 namespace mk::e2e {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Quoted(const std::string& s) {
-    std::string out = "'";
-    for (char c : s) {
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return out + "'";
-}
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using test::ReadFile;
 
 // The temporary file our ffmpeg writes beside `output` (".NAME.mk-XXXXXX.EXT"); "" for none.
 std::string TemporaryBeside(const std::string& output) {
@@ -133,7 +121,7 @@ TEST_F(CliRun, FailedEncodeExitsOneAndLeavesNoOutputOfItsOwn) {
 }
 
 TEST_F(CliRun, SourceCutInHalfIsDoneWithAWarning) {
-    const std::string whole = ReadAll(ClipPath(Clip::Mpeg4Avi));
+    const std::string whole = ReadFile(ClipPath(Clip::Mpeg4Avi));
     const std::string cut = m_folder.File("cut.avi");
     std::ofstream(cut, std::ios::binary) << whole.substr(0, whole.size() / 2);
     const ShellRun run = Run(cut, Out(), {});
@@ -151,7 +139,7 @@ TEST_F(CliRun, FailedEncodeKeepsTheUsersExistingFile) {
     std::ofstream(Out()) << "mine";
     const ShellRun run = Run(ClipPath(Clip::Mpeg4Avi), Out(), {"--more-options", "-bogus 1"});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(ReadAll(Out()), "mine");
+    EXPECT_EQ(ReadFile(Out()), "mine");
 }
 
 TEST_F(CliRun, PrintAndBatchAddGiveTheSameCommand) {
@@ -166,7 +154,7 @@ TEST_F(CliRun, PrintAndBatchAddGiveTheSameCommand) {
         ASSERT_EQ(added.exitCode, 0) << added.output;
         expected += printed.output.substr(0, printed.output.size() - 1) + " \n";
     }
-    EXPECT_EQ(ReadAll(batch), expected);
+    EXPECT_EQ(ReadFile(batch), expected);
     EXPECT_FALSE(fs::exists(Out()));  // neither encodes
 }
 
@@ -199,7 +187,7 @@ int LiveProcessesNaming(const std::string& word) {
     for (const auto& entry : fs::directory_iterator("/proc")) {
         std::string state;
         std::ifstream(entry.path() / "stat") >> state >> state >> state;
-        std::string line = ReadAll((entry.path() / "cmdline").string());
+        std::string line = ReadFile((entry.path() / "cmdline").string());
         if (line.find(word) != std::string::npos && state != "Z" && state != "X") {
             ++count;
         }
@@ -231,12 +219,12 @@ TEST_F(CliRun, InterruptStopsFfmpegAndRemovesTheHalfWrittenOutput) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
             cli.Poll();
         }
-        ASSERT_FALSE(cli.ShellEnded()) << ReadAll(log);
+        ASSERT_FALSE(cli.ShellEnded()) << ReadFile(log);
         kill(cli.Pid(), signal);
         Pump(cli, {});
-        EXPECT_EQ(cli.ExitCode(), 128 + signal) << ReadAll(log);
+        EXPECT_EQ(cli.ExitCode(), 128 + signal) << ReadFile(log);
         EXPECT_EQ(LiveProcessesNaming(Out()), 0) << signal;
-        EXPECT_FALSE(fs::exists(Out())) << ReadAll(log);
+        EXPECT_FALSE(fs::exists(Out())) << ReadFile(log);
         EXPECT_EQ(TemporaryBeside(Out()), "") << "the half-written output was left behind";
     }
 }

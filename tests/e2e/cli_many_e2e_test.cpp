@@ -1,11 +1,8 @@
 // morvakelin-cli over several sources and over the batch file: every job as its lone run, name
 // clashes refused, failures reported among good ones, a stop that ends every job, and GNU
 // parallel running the batch file's lines to the same outputs.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -14,26 +11,15 @@
 #include <thread>
 
 #include "e2e_support.h"
+#include "platform/process_runner.h"
+#include "support/files.h"
 
 namespace mk::e2e {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Quoted(const std::string& s) {
-    std::string out = "'";
-    for (char c : s) {
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return out + "'";
-}
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using test::ReadFile;
 
 class CliMany : public ::testing::Test {
 protected:
@@ -92,7 +78,7 @@ TEST_F(CliMany, EverySourceAsItsLoneRun) {
                                " --output " + Quoted(alone)))
                       .exitCode,
                   0);
-        EXPECT_TRUE(ReadAll(Out(outputs[i])) == ReadAll(alone)) << outputs[i];
+        EXPECT_TRUE(ReadFile(Out(outputs[i])) == ReadFile(alone)) << outputs[i];
     }
 }
 
@@ -129,26 +115,28 @@ TEST_F(CliMany, InterruptStopsEveryJob) {
         RunShell(line + Quoted(longA) + " && cp " + Quoted(longA) + " " + Quoted(longB)).exitCode,
         0);
     const std::string log = m_folder.File("cli.log");
-    const pid_t pid = fork();
-    if (pid == 0) {
-        setpgid(0, 0);
-        const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(fd, STDERR_FILENO);
-        execl(m_folder.File("morvakelin-cli").c_str(), "morvakelin-cli", "--target", "dvd",
-              "--jobs", "2", "--output-dir", m_folder.File("out").c_str(), longA.c_str(),
-              longB.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
+    // The shell execs the CLI, so the process signalled is the CLI itself.
+    ShellOptions options;
+    options.args = {log,
+                    m_folder.File("morvakelin-cli"),
+                    "--target",
+                    "dvd",
+                    "--jobs",
+                    "2",
+                    "--output-dir",
+                    m_folder.File("out"),
+                    longA,
+                    longB};
+    ShellProcess cli;
+    ASSERT_TRUE(cli.Start("log=$1; shift; exec \"$@\" 2>\"$log\"", options));
     // Until both jobs have started.
-    for (int i = 0; i < 600 && ReadAll(log).find("started: long b") == std::string::npos; ++i) {
+    for (int i = 0; i < 600 && ReadFile(log).find("started: long b") == std::string::npos; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    kill(pid, SIGINT);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 128 + SIGINT) << ReadAll(log);
+    kill(cli.Pid(), SIGINT);
+    Pump(cli, {});
+    EXPECT_EQ(cli.ExitCode(), 128 + SIGINT) << ReadFile(log);
     // No process of the run is left, and no half-written output.
     EXPECT_NE(RunShell("pgrep -f " + Quoted("[l]ong a.avi")).exitCode, 0);
     for (const auto& entry : fs::directory_iterator(m_folder.File("out"))) {
@@ -177,7 +165,7 @@ TEST_F(CliMany, BatchFileRunsInParallelAndThroughGnuParallel) {
     const ShellRun par = RunShell("parallel -j2 < " + Quoted(lines));
     ASSERT_EQ(par.exitCode, 0) << par.output;
     for (const char* name : {"a clip.mpg", "caf\xe9.mpg", "tall.mpg"}) {
-        EXPECT_TRUE(ReadAll(m_folder.File(std::string("par/") + name)) == ReadAll(Out(name)))
+        EXPECT_TRUE(ReadFile(m_folder.File(std::string("par/") + name)) == ReadFile(Out(name)))
             << name;
     }
 }

@@ -1,17 +1,13 @@
 #include "e2e_support.h"
 
-#include <signal.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
-#include <thread>
 
 #include "common/locate.h"
-#include "platform/process_runner.h"
 
 namespace mk::e2e {
 
@@ -28,14 +24,6 @@ fs::path Store() {
         return dir;
     }();
     return store;
-}
-
-// Single quotes for the shell; a quote in the text closes, escapes and reopens them.
-std::string Quoted(const std::string& s) {
-    std::string out = "'";
-    for (char c : s)
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
 }
 
 struct ClipRecipe {
@@ -113,50 +101,10 @@ void PrintTo(Clip clip, std::ostream* os) {
 
 ProgramFolder::ProgramFolder() {
     Store();
-    char pattern[] = "/tmp/morvakelin e2e-XXXXXX";
-    if (!mkdtemp(pattern))
-        std::abort();
-    m_dir = pattern;
     const fs::path program = MORVAKELIN_PROGRAM_DIR;
-    fs::create_symlink(program / "ffmpeg", m_dir / "ffmpeg");
-    fs::create_symlink(program / "avs2yuv", m_dir / "avs2yuv");
-    fs::create_directory(m_dir / "Conf");
-}
-
-ProgramFolder::~ProgramFolder() {
-    std::error_code ignored;
-    fs::remove_all(m_dir, ignored);
-}
-
-ShellRun RunShell(const std::string& command, int seconds, const std::vector<std::string>& env) {
-    ShellRun run;
-    // The extra variables travel as positional parameters and are exported by the line itself.
-    std::string line;
-    ShellOptions options;
-    options.err = Route::OtherOne;
-    for (std::size_t i = 0; i < env.size(); ++i) {
-        line += "export \"$" + std::to_string(i + 1) + "\"; ";
-        options.args.push_back(env[i]);
-    }
-    line += "shift " + std::to_string(env.size()) + "; " + command;
-    ShellProcess process;
-    if (!process.Start(line, options)) {
-        return run;
-    }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    PumpHandlers handlers;
-    handlers.onOut = [&](std::string_view chunk) { run.output += chunk; };
-    handlers.onTick = [&] {
-        if (!run.timedOut && std::chrono::steady_clock::now() > deadline) {
-            run.timedOut = true;
-            process.Signal(SIGKILL);
-        }
-    };
-    Pump(process, handlers);
-    if (!run.timedOut) {
-        run.exitCode = process.ExitCode().value_or(-1);
-    }
-    return run;
+    fs::create_symlink(program / "ffmpeg", m_dir.Path() / "ffmpeg");
+    fs::create_symlink(program / "avs2yuv", m_dir.Path() / "avs2yuv");
+    fs::create_directory(m_dir.Path() / "Conf");
 }
 
 std::vector<Stream> ProbeStreams(const std::string& file, bool countFrames) {

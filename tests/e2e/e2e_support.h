@@ -1,6 +1,5 @@
 // Shared pieces of the end-to-end tests: clips made once with the installed ffmpeg's lavfi
-// sources, a program folder holding our ffmpeg and avs2yuv, a shell runner with a time limit, and
-// ffprobe's view of a result.
+// sources, a program folder holding our ffmpeg and avs2yuv, and ffprobe's view of a result.
 #pragma once
 
 #include <filesystem>
@@ -8,6 +7,9 @@
 #include <ostream>
 #include <string>
 #include <vector>
+
+#include "support/shell.h"
+#include "support/temp_dir.h"
 
 namespace mk::e2e {
 
@@ -24,32 +26,23 @@ enum class Clip {
 std::string ClipPath(Clip clip);
 void PrintTo(Clip clip, std::ostream* os);  // for test names
 
+using test::Quoted;
+using test::RunShell;
+using test::ShellRun;
+
 // A fresh program folder (its path holds a blank) with our ffmpeg and avs2yuv and a Conf folder;
 // removed again on destruction.
 class ProgramFolder {
 public:
     ProgramFolder();
-    ~ProgramFolder();
-    ProgramFolder(const ProgramFolder&) = delete;
-    ProgramFolder& operator=(const ProgramFolder&) = delete;
 
     // The folder with its trailing separator, as the program uses it.
-    std::string Path() const { return m_dir.string() + "/"; }
-    std::string File(const std::string& name) const { return (m_dir / name).string(); }
+    std::string Path() const { return m_dir.Folder(); }
+    std::string File(const std::string& name) const { return m_dir.File(name); }
 
 private:
-    std::filesystem::path m_dir;
+    test::TempDir m_dir{"morvakelin e2e"};
 };
-
-struct ShellRun {
-    int exitCode = -1;
-    bool timedOut = false;
-    std::string output;  // stdout and stderr together
-};
-
-// Runs `command` with /bin/sh -c, standard input from /dev/null, killed after `seconds`.
-ShellRun RunShell(const std::string& command, int seconds = 120,
-                  const std::vector<std::string>& env = {});
 
 // One stream's fields as ffprobe gives them; a field it did not give reads as "".
 struct Stream : std::map<std::string, std::string> {

@@ -10,18 +10,14 @@
 #include <sstream>
 
 #include "e2e_support.h"
+#include "support/files.h"
 
 namespace mk::e2e {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Bytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using test::ReadFile;
 
 std::string Q(const std::string& path) {
     return "'" + path + "'";
@@ -57,7 +53,7 @@ TEST_P(SameFileRefused, SourceStaysByteForByte) {
                                   " -target pal-dvd -y " + Q(output));
     EXPECT_NE(run.exitCode, 0);
     EXPECT_NE(run.output.find("is the input"), std::string::npos) << run.output;
-    EXPECT_EQ(Bytes(source), Bytes(ClipPath(Clip::Mpeg4Avi)));
+    EXPECT_EQ(ReadFile(source), ReadFile(ClipPath(Clip::Mpeg4Avi)));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -120,7 +116,7 @@ TEST_P(KeepsEarlierOutput, UnlessTheRunSucceeded) {
     const std::string cmd =
         Q(folder.File("ffmpeg")) + " " + input + " -target pal-dvd -y " + Q(out);
     const ShellRun run = RunShell(c.line(cmd, out), 60);
-    const std::string after = Bytes(out);
+    const std::string after = ReadFile(out);
     struct stat st = {};
     stat(out.c_str(), &st);
     const int leftovers = LeftoversBeside(out);

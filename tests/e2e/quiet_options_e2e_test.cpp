@@ -7,16 +7,12 @@
 #include <sstream>
 
 #include "e2e_support.h"
+#include "support/files.h"
 
 namespace mk::e2e {
 namespace {
 
-std::string Bytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using test::ReadFile;
 
 struct TargetCase {
     const char* label;
@@ -44,7 +40,8 @@ TEST_P(QuietOptions, NoWarningAboutTheCommandAndTheSameFile) {
     EXPECT_EQ(run.output.find("Multiple -"), std::string::npos) << run.output;
     ASSERT_EQ(run.exitCode, 0) << run.output;
     ASSERT_EQ(plain.exitCode, 0) << plain.output;
-    EXPECT_TRUE(Bytes(ours) == Bytes(theirs)) << "the output differs from the plain command's";
+    EXPECT_TRUE(ReadFile(ours) == ReadFile(theirs))
+        << "the output differs from the plain command's";
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -23,44 +23,19 @@ public:
         static const Clips clips;
         return clips;
     }
-    std::string Path(const std::string& kind) const {
-        return (m_dir / ("clip $1." + kind)).string();
-    }
-    ~Clips() {
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
-    }
+    std::string Path(const std::string& kind) const { return m_dir.File("clip $1." + kind); }
 
 private:
     Clips() {
-        std::string pattern = (fs::temp_directory_path() / "mk cli clips-XXXXXX").string();
-        m_dir = mkdtemp(pattern.data());
         const std::string input =
             "ffmpeg -v error -y -f lavfi -i testsrc=duration=0.2:size=320x180:rate=25 "
             "-f lavfi -i sine=duration=0.2:sample_rate=48000 -shortest ";
-        RunSh(input + "-c:v mpeg4 -c:a mp2 '" + Path("avi") + "'");
-        RunSh(input + "-c:v mpeg4 -c:a aac '" + Path("mp4") + "'");
-        RunSh(input + "-c:v mpeg2video -c:a mp2 -f vob '" + Path("VOB") + "'");
+        mk::test::RunSh(input + "-c:v mpeg4 -c:a mp2 '" + Path("avi") + "'");
+        mk::test::RunSh(input + "-c:v mpeg4 -c:a aac '" + Path("mp4") + "'");
+        mk::test::RunSh(input + "-c:v mpeg2video -c:a mp2 -f vob '" + Path("VOB") + "'");
     }
-    fs::path m_dir;
+    mk::test::TempDir m_dir{"mk cli clips"};
 };
-
-// Runs a program with arguments (handed over untouched); returns its standard output.
-std::string Capture(const std::string& program, const std::vector<std::string>& args, int& status) {
-    mk::ShellOptions options;
-    options.err = mk::Route::Null;
-    options.args = {program};
-    options.args.insert(options.args.end(), args.begin(), args.end());
-    mk::ShellProcess process;
-    std::string out;
-    if (!process.Start("exec \"$@\"", options)) {
-        status = -1;
-        return out;
-    }
-    mk::Pump(process, {[&](std::string_view chunk) { out += chunk; }, {}, {}});
-    status = process.ExitCode().value_or(-1);
-    return out;
-}
 
 struct Row {
     const char* name;
@@ -163,10 +138,10 @@ TEST_P(CliMatchesFormTest, PrintIsTheCommandFieldText) {
     ASSERT_TRUE(parsed.options) << parsed.error;
 
     const std::string form = DriveForm(*parsed.options);
-    int status = -1;
-    const std::string printed = Capture(m_cli.string(), args, status);
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(printed, form + "\n");
+    args.insert(args.begin(), m_cli.string());
+    const mk::test::ShellRun cli = mk::test::RunProgram(args);
+    EXPECT_EQ(cli.exitCode, 0);
+    EXPECT_EQ(cli.output, form + "\n");
     // The probe found the picture, so Correct ratio and the conversions had a size to work on.
     EXPECT_EQ(dlg->m_dSourceWidth, 320);
 }

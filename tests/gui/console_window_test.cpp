@@ -24,6 +24,7 @@
 
 #include "qt/console_window.h"
 #include "support/process_watch.h"
+#include "support/shell.h"
 
 namespace mk {
 namespace {
@@ -88,10 +89,9 @@ TEST(ConsoleWindow, EncodeShowsProgressAndOneStatusLine) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const std::string clip = dir.filePath(QStringLiteral("clip.mkv")).toStdString();
-    ASSERT_EQ(std::system(("ffmpeg -nostdin -v error -f lavfi -i testsrc=d=2:s=160x120:r=25 "
-                           "-c:v ffv1 -y '" +
-                           clip + "'")
-                              .c_str()),
+    ASSERT_EQ(test::RunSh("ffmpeg -nostdin -v error -f lavfi -i testsrc=d=2:s=160x120:r=25 "
+                          "-c:v ffv1 -y " +
+                          test::Quoted(clip)),
               0);
     // -re paces the encode at real time, so ffmpeg rewrites its status line several times.
     const std::string command = "ffmpeg -nostdin -hide_banner -re -stats_period 0.2 -i '" + clip +

@@ -12,17 +12,13 @@
 #include "qt/help_viewer.h"
 #include "support/env_guard.h"
 #include "support/fake_desktop.h"
+#include "support/files.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using mk::test::ReadFile;
 
 void WriteScript(const fs::path& path, const std::string& body) {
     std::ofstream(path) << "#!/bin/sh\n" << body;
@@ -72,14 +68,14 @@ TEST(DocumentOpener, FallsBackWhenTheDesktopHasNoProgram) {
         const std::string expected = c.expected;
         if (c.xdgOpenExit >= 0) {
             ASSERT_TRUE(QTest::qWaitFor([&] { return fs::exists(bin / "asked"); }));
-            EXPECT_EQ(ReadAll(bin / "asked").rfind("file:///", 0), 0u);
+            EXPECT_EQ(ReadFile(bin / "asked").rfind("file:///", 0), 0u);
         }
         QTest::qWait(200);  // for xdg-open's end to arrive
         const bool message = expected.ends_with("message");
         if (expected.starts_with("ffplay")) {
             ASSERT_TRUE(QTest::qWaitFor([&] { return fs::exists(player / "played"); }));
-            EXPECT_EQ(ReadAll(player / "played"), file);  // the very bytes of the name
-            QTest::qWait(300);                            // for its end to be seen
+            EXPECT_EQ(ReadFile(player / "played"), file);  // the very bytes of the name
+            QTest::qWait(300);                             // for its end to be seen
         } else {
             EXPECT_FALSE(fs::exists(player / "played"));
         }

@@ -11,20 +11,13 @@
 #include <string>
 
 #include "qt/text_editor_window.h"
+#include "support/files.h"
 
 namespace mk {
 namespace {
 
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using test::ReadFile;
+using test::WriteFile;
 
 TEST(TextEditorWindow, SaveWithoutChangesKeepsEveryByte) {
     QTemporaryDir dir;
@@ -37,25 +30,25 @@ TEST(TextEditorWindow, SaveWithoutChangesKeepsEveryByte) {
         "",
     };
     for (const std::string& bytes : cases) {
-        WriteBytes(path, bytes);
+        WriteFile(path, bytes);
         TextEditorWindow editor(path);
         ASSERT_TRUE(editor.Load());
         EXPECT_FALSE(editor.IsModified());
         ASSERT_TRUE(editor.Save());
-        EXPECT_EQ(ReadBytes(path), bytes);
+        EXPECT_EQ(ReadFile(path), bytes);
     }
 }
 
 TEST(TextEditorWindow, EditedTextIsSavedInTheFilesOwnForm) {
     QTemporaryDir dir;
     const std::string path = dir.filePath(QStringLiteral("batch.bat")).toStdString();
-    WriteBytes(path, "REM Batch file for Morvakelin \r\nline \xE9\r\n");
+    WriteFile(path, "REM Batch file for Morvakelin \r\nline \xE9\r\n");
     TextEditorWindow editor(path);
     ASSERT_TRUE(editor.Load());
     editor.Editor()->appendPlainText(QStringLiteral("added \u00E4"));
     EXPECT_TRUE(editor.IsModified());
     ASSERT_TRUE(editor.Save());
-    EXPECT_EQ(ReadBytes(path), "REM Batch file for Morvakelin \r\nline \xE9\r\n\r\nadded \xE4");
+    EXPECT_EQ(ReadFile(path), "REM Batch file for Morvakelin \r\nline \xE9\r\n\r\nadded \xE4");
 }
 
 TEST(TextEditorWindow, ClosingWithChangesAsks) {
@@ -72,7 +65,7 @@ TEST(TextEditorWindow, ClosingWithChangesAsks) {
         {Answer::Save, true, "new\n"},
     };
     for (const auto& c : cases) {
-        WriteBytes(path, "old\n");
+        WriteFile(path, "old\n");
         TextEditorWindow editor(path);
         ASSERT_TRUE(editor.Load());
         editor.show();
@@ -86,7 +79,7 @@ TEST(TextEditorWindow, ClosingWithChangesAsks) {
         editor.close();
         EXPECT_EQ(asked, 1);
         EXPECT_EQ(!editor.isVisible(), c.closes);
-        EXPECT_EQ(ReadBytes(path), c.fileAfter);
+        EXPECT_EQ(ReadFile(path), c.fileAfter);
     }
 }
 
@@ -98,17 +91,17 @@ TEST(TextEditorWindow, MissingFileStartsEmptyAndSaveCreatesIt) {
     EXPECT_TRUE(editor.Editor()->toPlainText().isEmpty());
     editor.Editor()->setPlainText(QStringLiteral("AviSource(\"a.avi\")"));
     ASSERT_TRUE(editor.Save());
-    EXPECT_EQ(ReadBytes(path), "AviSource(\"a.avi\")");
+    EXPECT_EQ(ReadFile(path), "AviSource(\"a.avi\")");
 }
 
 TEST(TextEditorWindow, VisualEditorIsRunAndWaitedFor) {
     QTemporaryDir dir;
     const std::string path = dir.filePath(QStringLiteral("with blank $x.avs")).toStdString();
-    WriteBytes(path, "a\n");
+    WriteFile(path, "a\n");
     const QByteArray saved = qgetenv("VISUAL");
     qputenv("VISUAL", "sed -i s/a/b/");
     TextEditorWindow::Edit(path, nullptr);
-    EXPECT_EQ(ReadBytes(path), "b\n");
+    EXPECT_EQ(ReadFile(path), "b\n");
     qputenv("VISUAL", "/nonexistent/editor");
     EXPECT_FALSE(TextEditorWindow::EditWithVisual(path, nullptr));  // falls back to ours
     qputenv("VISUAL", saved);

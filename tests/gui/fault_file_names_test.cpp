@@ -67,12 +67,7 @@ void PrintTo(const NameCase& c, std::ostream* os) {
     *os << c.label;
 }
 
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using mk::test::ReadFile;
 
 std::vector<std::string> SplitZero(const std::string& record) {
     std::vector<std::string> words;
@@ -137,7 +132,7 @@ protected:
     std::vector<Call> Calls() const {
         std::map<std::string, Call> byTime;
         for (const auto& entry : fs::directory_iterator(fake / "calls")) {
-            const std::vector<std::string> words = SplitZero(ReadAll(entry.path()));
+            const std::vector<std::string> words = SplitZero(ReadFile(entry.path()));
             Call call;
             for (std::size_t i = 0; i + 1 < words.size(); ++i) {
                 if (words[i] == "-i") {
@@ -188,7 +183,7 @@ TEST_P(FaultFileNames, EveryActionWorksOnTheNamedFilesAndRunsNothingElse) {
 
     // Generate: the command shown, run as the shell runs it.
     dlg->OnGenerate();
-    ASSERT_EQ(RunSh(dlg->ControlText(IDC_COMMAND)), 0) << dlg->ControlText(IDC_COMMAND);
+    ASSERT_EQ(mk::test::RunSh(dlg->ControlText(IDC_COMMAND)), 0) << dlg->ControlText(IDC_COMMAND);
     calls = Calls();
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(calls[1].inputs, std::vector<std::string>{source});
@@ -201,7 +196,7 @@ TEST_P(FaultFileNames, EveryActionWorksOnTheNamedFilesAndRunsNothingElse) {
     ASSERT_EQ(calls.size(), 3u);
     EXPECT_EQ(calls[2].inputs, std::vector<std::string>{source});
     EXPECT_EQ(calls[2].last, output);
-    EXPECT_EQ(ReadAll(output), "encoded");
+    EXPECT_EQ(ReadFile(output), "encoded");
     EXPECT_TRUE(dlg->IsControlEnabled(IDC_PREVIEW));
     dlg->OnPreview();
     ASSERT_FALSE(desktop.openedDocuments.empty());

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <optional>
 #include <random>
@@ -71,10 +72,10 @@ protected:
 
     // One second of picture and sound, made by the installed ffmpeg.
     void MakeClip() {
-        ASSERT_EQ(RunSh("ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i "
-                        "testsrc=size=320x240:rate=25:duration=1 -f lavfi -i "
-                        "sine=duration=1 -c:v mpeg4 -c:a mp2 -shortest '" +
-                        source + "'"),
+        ASSERT_EQ(mk::test::RunSh("ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i "
+                                  "testsrc=size=320x240:rate=25:duration=1 -f lavfi -i "
+                                  "sine=duration=1 -c:v mpeg4 -c:a mp2 -shortest '" +
+                                  source + "'"),
                   0);
     }
 
@@ -182,9 +183,8 @@ TEST_F(FaultFiles, ReadOnlyTvAvsAndBatchFileRunButEditsCannotBeLostSilently) {
     const std::string batchText = "# Batch file for Morvakelin \n";
     WriteFile("TV.avs", script);
     WriteFile("Conf/batch.sh", batchText);
-    std::string outDir = (fs::temp_directory_path() / "morvakelin-out-XXXXXX").string();
-    outDir = mkdtemp(outDir.data());
-    output = outDir + "/out.mpg";
+    const mk::test::TempDir outDir("morvakelin-out");
+    output = outDir.File("out.mpg");
     ReadOnlyFolder programFolder(desktop.folder);
     ReadOnlyFolder conf(desktop.folder / "Conf");
     std::string why;
@@ -218,7 +218,6 @@ TEST_F(FaultFiles, ReadOnlyTvAvsAndBatchFileRunButEditsCannotBeLostSilently) {
         EXPECT_TRUE(editor.IsModified()) << name;
         EXPECT_EQ(ReadFile(path), before) << name;
     }
-    fs::remove_all(outDir);
 }
 
 TEST_F(FaultFiles, TvAvsOfBinaryGarbageNeverEncodesFromIt) {
@@ -290,8 +289,8 @@ TEST_F(FaultFiles, NoFfmpegInstalledFailsEveryRunVisiblyAndLeavesNoOutput) {
     EXPECT_NE(report.find("MORVAKELIN_FFMPEG"), std::string::npos) << report;
     EXPECT_EQ(dlg->m_dSourceWidth, 0);
 
-    EXPECT_EQ(RunSh("\"" + desktop.ProgramFolder() + "ffmpeg\" -i \"" + source + "\" -y \"" +
-                    output + "\""),
+    EXPECT_EQ(mk::test::RunSh("\"" + desktop.ProgramFolder() + "ffmpeg\" -i \"" + source +
+                              "\" -y \"" + output + "\""),
               127);
     dlg->OnOK();
     EXPECT_FALSE(fs::exists(output));

@@ -14,7 +14,7 @@ std::string MakeClip(const std::string& folder, const std::string& name, const s
     const std::string command =
         "ffmpeg -hide_banner -loglevel error -y -f lavfi -i testsrc=d=1:s=" + size +
         ":r=25 -f lavfi -i sine=d=1 -c:v libx264 -c:a aac -shortest \"" + path + "\"";
-    EXPECT_EQ(RunSh(command), 0) << command;
+    EXPECT_EQ(mk::test::RunSh(command), 0) << command;
     return path;
 }
 

@@ -1,22 +1,13 @@
 #include "support/fake_desktop.h"
 
-#include <cstdlib>
 #include <fstream>
 
-#include "platform/process_runner.h"
+#include "support/shell.h"
 
 namespace fs = std::filesystem;
-
-int RunSh(const std::string& commandLine) {
-    mk::ShellOptions options;
-    options.out = mk::Route::Inherit;
-    options.err = mk::Route::Inherit;
-    return mk::RunShellWaited(commandLine, options);
-}
+using mk::test::RunSh;
 
 FakeDesktop::FakeDesktop() {
-    std::string pattern = (fs::temp_directory_path() / "morvakelin-test-XXXXXX").string();
-    folder = mkdtemp(pattern.data());
     fs::create_directory(folder / "Conf");
 #ifdef MORVAKELIN_PROGRAM_DIR
     const fs::path program = MORVAKELIN_PROGRAM_DIR;
@@ -26,12 +17,6 @@ FakeDesktop::FakeDesktop() {
         }
     }
 #endif
-}
-
-FakeDesktop::~FakeDesktop() {
-    std::error_code ec;
-    fs::permissions(folder / "Conf", fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(folder, ec);
 }
 
 std::string FakeDesktop::ProgramFolder() {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/desktop.h"
+#include "support/temp_dir.h"
 
 struct RecordedMessage {
     std::string text;
@@ -18,13 +19,14 @@ struct RecordedMessage {
 };
 
 class FakeDesktop : public mk::Desktop {
+    mk::test::TempDir m_folder{"morvakelin-test"};
+
 public:
     // A fresh program folder in a temporary directory, with Conf/ and links to the built ffmpeg
     // and avs2yuv, removed again with the fake.
     FakeDesktop();
-    ~FakeDesktop() override;
 
-    std::filesystem::path folder;
+    std::filesystem::path folder = m_folder.Path();
     std::vector<RecordedMessage> messages;
     std::vector<std::string>
         log;  // every call in order: "shell: ...", "console: ...", "minimize", ...
@@ -54,6 +56,3 @@ public:
     void MinimizeForm() override;
     void RestoreForm() override;
 };
-
-// Runs a command line through /bin/sh -c with stdin from /dev/null; returns its exit status.
-int RunSh(const std::string& commandLine);

@@ -8,13 +8,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <fstream>
 #include <memory>
-#include <sstream>
 
 #include "app/encoder_dlg.h"
 #include "res/resource.h"
 #include "support/fake_desktop.h"
+#include "support/files.h"
+#include "support/shell.h"
 
 class FormTest : public ::testing::Test {
 protected:
@@ -28,18 +28,11 @@ protected:
 
     // Writes a file with the given bytes into the program folder (or anywhere, given a full path).
     std::string WriteFile(const std::string& path, const std::string& bytes) {
-        const std::string full = path.starts_with("/") ? path : desktop.ProgramFolder() + path;
-        std::ofstream out(full, std::ios::binary);
-        out << bytes;
-        return full;
+        return mk::test::WriteFile(path.starts_with("/") ? path : desktop.ProgramFolder() + path,
+                                   bytes);
     }
 
-    static std::string ReadFile(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
+    static std::string ReadFile(const std::string& path) { return mk::test::ReadFile(path); }
 
     QCheckBox* Check(int id) const { return qobject_cast<QCheckBox*>(dlg->Control(id)); }
     QComboBox* Combo(int id) const { return qobject_cast<QComboBox*>(dlg->Control(id)); }

@@ -11,6 +11,7 @@
 #include "form/form_model.h"
 #include "probe/probe_command.h"
 #include "res/resource.h"
+#include "support/temp_dir.h"
 
 namespace mk::cli {
 namespace {
@@ -41,12 +42,9 @@ TEST(ApplyToFields, WritesTextsAsTheControlsWouldShowThem) {
 class CliSessionTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "mk-cli-session-XXXXXX").string();
-        m_dir = mkdtemp(pattern.data());
         fs::create_directory(m_dir / "Conf");
         std::ofstream(m_dir / "in.avi") << "x";
     }
-    void TearDown() override { fs::remove_all(m_dir); }
 
     std::string Folder() const { return m_dir.string() + "/"; }
 
@@ -72,7 +70,8 @@ protected:
     std::vector<std::string> probes;
 
 private:
-    fs::path m_dir;
+    test::TempDir m_temp{"mk-cli-session"};
+    fs::path m_dir = m_temp.Path();
 };
 
 TEST_F(CliSessionTest, ProbesOnceWithTheOpenFileCommandAndReadsTheSize) {

@@ -13,6 +13,8 @@
 
 #include "command/arguments.h"
 #include "command/executable_part.h"
+#include "support/shell.h"
+#include "support/temp_dir.h"
 
 namespace mk {
 namespace {
@@ -283,7 +285,7 @@ std::vector<std::string> ShellWords(const std::filesystem::path& dir, const std:
     const auto out = dir / "words.txt";
     const std::string command =
         "cd \"" + dir.string() + "\" && printf '%s\\n' " + args + " > words.txt";
-    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    EXPECT_EQ(test::RunSh(command), 0) << command;
     std::ifstream in(out);
     std::vector<std::string> words;
     for (std::string line; std::getline(in, line);) {
@@ -293,9 +295,8 @@ std::vector<std::string> ShellWords(const std::filesystem::path& dir, const std:
 }
 
 TEST(BuildArguments, PosixPathsReachTheShellAsPlainWords) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "mk_args_XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    const std::filesystem::path dir = pattern;
+    const test::TempDir temp("mk_args");
+    const std::filesystem::path& dir = temp.Path();
     EncoderFields f = Defaults();
     f.m_strSourceFile = "$(touch pwned).avi";
     f.m_strOutputFile = R"(a "b" \c`touch pwned2`.mpg)";
@@ -306,7 +307,6 @@ TEST(BuildArguments, PosixPathsReachTheShellAsPlainWords) {
     EXPECT_EQ(words.back(), f.m_strOutputFile);
     EXPECT_FALSE(std::filesystem::exists(dir / "pwned"));
     EXPECT_FALSE(std::filesystem::exists(dir / "pwned2"));
-    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

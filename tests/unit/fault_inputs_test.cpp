@@ -13,40 +13,17 @@
 #include "jobs/batch_file.h"
 #include "probe/report_parser.h"
 #include "probe/report_text.h"
+#include "support/files.h"
+#include "support/temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "morvakelin-fault-XXXXXX").string();
-        m_path = mkdtemp(pattern.data());
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(m_path, ec);
-    }
-    std::string File(const std::string& name) const { return (m_path / name).string(); }
-    const fs::path& Path() const { return m_path; }
-
-private:
-    fs::path m_path;
-};
-
-std::string Write(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
-}
-
-std::string Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using mk::test::ReadFile;
+using mk::test::TempDir;
+using mk::test::WriteFile;
 
 std::string Garbage(std::size_t size, unsigned seed) {
     std::mt19937 random(seed);
@@ -72,7 +49,7 @@ TEST(FaultProbeReport, OnlyTheFirst1800BytesOfAHugeReportAreRead) {
     TempDir dir;
     const std::string huge = LongReport(100000);
     ASSERT_GT(huge.size(), 5'000'000u);
-    const auto read = mk::ReadProbeReport(Write(dir.File("test.txt"), huge));
+    const auto read = mk::ReadProbeReport(WriteFile(dir.File("test.txt"), huge));
     ASSERT_TRUE(read.has_value());
     EXPECT_EQ(*read, huge.substr(0, 1800));
 
@@ -97,7 +74,7 @@ TEST(FaultProbeReport, ZeroBytesAndFoldersEndTheReport) {
         {"empty file", "", ""},
     };
     for (const auto& c : cases) {
-        const auto read = mk::ReadProbeReport(Write(dir.File("test.txt"), c.bytes));
+        const auto read = mk::ReadProbeReport(WriteFile(dir.File("test.txt"), c.bytes));
         ASSERT_TRUE(read.has_value()) << c.name;
         EXPECT_EQ(*read, c.expected) << c.name;
         mk::ParseProbeText(*read);
@@ -163,8 +140,8 @@ TEST(FaultScript, TheSourceKeyIsFoundPastZeroBytesOnlyWithinTheBytesRead) {
     const std::string key = "AviSource(\"/v/My Film.avi\")";
     const std::string near = Garbage(1000, 7) + '\0' + key;
     const std::string far = Garbage(6000, 7) + key;
-    const auto nearText = mk::ReadFilePrefix(Write(dir.File("near.avs"), near), 5000);
-    const auto farText = mk::ReadFilePrefix(Write(dir.File("far.avs"), far), 5000);
+    const auto nearText = mk::ReadFilePrefix(WriteFile(dir.File("near.avs"), near), 5000);
+    const auto farText = mk::ReadFilePrefix(WriteFile(dir.File("far.avs"), far), 5000);
     ASSERT_TRUE(nearText && farText);
     EXPECT_TRUE(mk::ScriptNamesSource(*nearText, source));
     EXPECT_FALSE(mk::ScriptNamesSource(*farText, source));
@@ -192,10 +169,10 @@ TEST(FaultBatchFile, NoLineIsLostOrMixedWithAnother) {
     for (const auto& c : cases) {
         fs::remove(batch);
         if (!c.before.empty()) {
-            Write(batch, c.before);
+            WriteFile(batch, c.before);
         }
         EXPECT_TRUE(mk::AppendBatchCommand(batch, d, c.command)) << c.name;
-        EXPECT_EQ(Read(batch), c.after) << c.name;
+        EXPECT_EQ(ReadFile(batch), c.after) << c.name;
     }
 }
 

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "fuzz/fuzz_entries.h"
+#include "support/files.h"
 
 namespace mk::fuzz {
 // Test names and messages show the target's name.
@@ -22,12 +23,7 @@ namespace fs = std::filesystem;
 
 const fs::path kFuzzDir = fs::path(MORVAKELIN_TEST_DATA) / ".." / ".." / "fuzz";
 
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using mk::test::ReadFile;
 
 class FuzzReplay : public ::testing::TestWithParam<mk::fuzz::Target> {};
 
@@ -43,7 +39,7 @@ TEST_P(FuzzReplay, EveryKeptInputKeepsThePromises) {
             if (!entry.is_regular_file()) {
                 continue;
             }
-            EXPECT_EQ(target.run(ReadAll(entry.path())), "") << entry.path();
+            EXPECT_EQ(target.run(ReadFile(entry.path())), "") << entry.path();
             ++replayed;
         }
     }

@@ -12,32 +12,20 @@
 
 #include "form/form_model.h"
 #include "jobs/batch_file.h"
+#include "support/files.h"
+#include "support/temp_dir.h"
 
 namespace mk {
 namespace {
 
 class JobsBatchFile : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        m_dir = std::filesystem::temp_directory_path() /
-                (std::string("mk_batch_") + info->name() + "_" + std::to_string(::getpid()));
-        std::filesystem::remove_all(m_dir);
-        std::filesystem::create_directories(m_dir);
-        m_path = (m_dir / "batch.sh").string();
-    }
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
+    std::string Contents() const { return test::ReadFile(m_path); }
+    void Write(const std::string& text) const { test::WriteFile(m_path, text); }
 
-    std::string Contents() const {
-        std::ifstream in(m_path, std::ios::binary);
-        std::ostringstream out;
-        out << in.rdbuf();
-        return out.str();
-    }
-    void Write(const std::string& text) const { std::ofstream(m_path, std::ios::binary) << text; }
-
-    std::filesystem::path m_dir;
-    std::string m_path;
+    test::TempDir m_temp{"mk_batch"};
+    std::filesystem::path m_dir = m_temp.Path();
+    std::string m_path = (m_dir / "batch.sh").string();
 };
 
 // Commands with the characters a shell or echo might touch: quotes, the AviSynth pipe, %, $,

@@ -7,6 +7,8 @@
 #include "jobs/avs_script.h"
 #include "jobs/encode_command.h"
 #include "jobs/stream_test.h"
+#include "support/files.h"
+#include "support/temp_dir.h"
 
 namespace mk {
 namespace {
@@ -99,14 +101,12 @@ TEST(JobsAvsScript, ScriptNamesSourceTable) {
 }
 
 TEST(JobsAvsScript, OnlyTheFirst5000BytesAreSearched) {
-    const auto dir =
-        std::filesystem::temp_directory_path() /
-        ("mk_avs_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
-    std::filesystem::create_directories(dir);
+    const test::TempDir temp("mk_avs");
+    const std::filesystem::path& dir = temp.Path();
     const std::string key = "AviSource(\"/v/Film.avi\")";
     const std::string path = (dir / "TV.avs").string();
     for (std::size_t padding : {kScriptSearchBytes - key.size(), kScriptSearchBytes - 1}) {
-        std::ofstream(path, std::ios::binary) << std::string(padding, '#') << key;
+        test::WriteFile(path, std::string(padding, '#') + key);
         const auto text = ReadFilePrefix(path, kScriptSearchBytes);
         ASSERT_TRUE(text.has_value());
         EXPECT_EQ(text->size(), kScriptSearchBytes);
@@ -114,7 +114,6 @@ TEST(JobsAvsScript, OnlyTheFirst5000BytesAreSearched) {
     }
     EXPECT_FALSE(ReadFilePrefix((dir / "missing.avs").string(), 10).has_value());
     EXPECT_FALSE(ReadFilePrefix(dir.string(), 10).has_value());  // a folder is no script
-    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/shell_dialect.h"
+#include "support/files.h"
 #include "ui/documents.h"
 
 namespace {
@@ -58,12 +59,7 @@ fs::path ProgramResources() {
     return fs::path(MORVAKELIN_TEST_DATA).parent_path().parent_path() / "res" / "program";
 }
 
-std::string ReadWhole(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
+using mk::test::ReadFile;
 
 std::set<std::string> Captures(const std::string& text, const std::regex& pattern) {
     std::set<std::string> found;
@@ -80,7 +76,7 @@ TEST(LangDocuments, HelpFilesHaveTheMainTopicAndNoBrokenLinks) {
         const fs::path file = ProgramResources() / mk::ShellDialect::Posix().HelpFile(english);
         SCOPED_TRACE(file.string());
         ASSERT_TRUE(fs::is_regular_file(file));
-        const std::string html = ReadWhole(file);
+        const std::string html = ReadFile(file);
         EXPECT_NE(html.find(mainTopic), std::string::npos);
         const auto ids = Captures(html, std::regex(R"re((?:id|name)="([^"]+)")re"));
         const auto links = Captures(html, std::regex(R"re(href="#([^"]+)")re"));
@@ -98,7 +94,7 @@ TEST(LangDocuments, ShippedDocumentsAreSelfContained) {
         const fs::path file = ProgramResources() / rel;
         SCOPED_TRACE(file.string());
         ASSERT_TRUE(fs::is_regular_file(file));
-        std::string html = ReadWhole(file);
+        std::string html = ReadFile(file);
         std::transform(html.begin(), html.end(), html.begin(),
                        [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
         EXPECT_NE(html.find("charset=utf-8"), std::string::npos);

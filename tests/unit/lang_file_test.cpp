@@ -9,6 +9,8 @@
 #include <sstream>
 #include <string>
 
+#include "support/files.h"
+#include "support/temp_dir.h"
 #include "ui/language_file.h"
 
 namespace {
@@ -20,29 +22,14 @@ using namespace std::string_literals;
 class LangFile : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "mk_lang_XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
-        fs::create_directory(m_dir / "Conf");
-        m_file = (m_dir / "Conf" / "LangConf.txt").string();
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::permissions(m_file, fs::perms::owner_all, ec);
-        fs::remove_all(m_dir, ec);
+        fs::create_directory(m_dir.Path() / "Conf");
+        m_file = m_dir.File("Conf/LangConf.txt");
     }
 
-    void Write(const std::string& bytes) {
-        std::ofstream(m_file, std::ios::binary | std::ios::trunc) << bytes;
-    }
-    std::string Bytes() const {
-        std::ifstream in(m_file, std::ios::binary);
-        std::ostringstream out;
-        out << in.rdbuf();
-        return out.str();
-    }
+    void Write(const std::string& bytes) { mk::test::WriteFile(m_file, bytes); }
+    std::string Bytes() const { return mk::test::ReadFile(m_file); }
 
-    fs::path m_dir;
+    mk::test::TempDir m_dir{"mk_lang"};
     std::string m_file;
 };
 
@@ -93,10 +80,10 @@ TEST_F(LangFile, MissingFileIsCreatedWithEnglishAndNoTableApplies) {
 }
 
 TEST_F(LangFile, MissingConfFolderCreatesNothing) {
-    fs::remove_all(m_dir / "Conf");
+    fs::remove_all(m_dir.Path() / "Conf");
     const mk::RestoreResult r = mk::ReadLanguageFile(m_file);
     EXPECT_EQ(r.apply, RestoredLanguage::None);
-    EXPECT_FALSE(fs::exists(m_dir / "Conf"));
+    EXPECT_FALSE(fs::exists(m_dir.Path() / "Conf"));
     EXPECT_FALSE(mk::SaveLanguage(m_file, "deutsch"));
 }
 

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "probe/probe_command.h"
+#include "support/shell.h"
+#include "support/temp_dir.h"
 
 namespace mk {
 namespace {
@@ -30,9 +32,8 @@ TEST(ProbeCommand, PosixInnerCommandWithEscapedPaths) {
 }
 
 TEST(ProbeCommand, PosixShellRunsOurToolOnTheNamedFiles) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "mk_probe_XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    const std::filesystem::path root = pattern;
+    const test::TempDir temp("mk_probe");
+    const std::filesystem::path& root = temp.Path();
     // A program folder and a source whose names would run code if left unescaped.
     const std::filesystem::path program = root / "prog $(touch pwned) \"q\" \\";
     std::filesystem::create_directories(program / "Conf");
@@ -43,7 +44,7 @@ TEST(ProbeCommand, PosixShellRunsOurToolOnTheNamedFiles) {
 
     const std::string command = "cd \"" + root.string() + "\" && " +
                                 ProbeCommand(ShellDialect::Posix(), program.string() + "/", source);
-    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    EXPECT_EQ(test::RunSh(command), 0) << command;
 
     std::ifstream report(program / "Conf" / "test.txt");
     std::vector<std::string> lines;
@@ -53,7 +54,6 @@ TEST(ProbeCommand, PosixShellRunsOurToolOnTheNamedFiles) {
     EXPECT_EQ(lines, (std::vector<std::string>{"-i", source, "-an", "-vn"}));
     EXPECT_FALSE(std::filesystem::exists(root / "pwned"));
     EXPECT_FALSE(std::filesystem::exists(root / "pwned2"));
-    std::filesystem::remove_all(root);
 }
 
 TEST(ExtensionOf, LettersAfterTheLastDotOfTheName) {

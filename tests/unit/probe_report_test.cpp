@@ -7,6 +7,8 @@
 
 #include "probe/report_parser.h"
 #include "probe/report_text.h"
+#include "support/files.h"
+#include "support/temp_dir.h"
 
 namespace mk {
 namespace {
@@ -146,21 +148,12 @@ TEST(ProbeReportFiles, LongBannerIsReadOnlyTo1800Bytes) {
 
 class ProbeReportTempFiles : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "mk_report_XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
-
     std::string Write(const std::string& name, const std::string& bytes) {
-        const auto path = m_dir / name;
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path.string();
+        return test::WriteFile(m_dir / name, bytes);
     }
 
-    std::filesystem::path m_dir;
+    test::TempDir m_temp{"mk_report"};
+    std::filesystem::path m_dir = m_temp.Path();
 };
 
 TEST_F(ProbeReportTempFiles, MissingOrUnreadableReport) {

@@ -12,6 +12,8 @@
 #include "platform/file_checks.h"
 #include "rules/file_filter.h"
 #include "rules/output_chooser.h"
+#include "support/files.h"
+#include "support/temp_dir.h"
 
 namespace mk {
 namespace {
@@ -229,19 +231,11 @@ TEST(FileFilter, AnyTextGivesFiltersQtReadsAsParsed) {
 
 class FileChecks : public testing::Test {
 protected:
-    void SetUp() override {
-        m_dir = std::filesystem::temp_directory_path() /
-                ("mk_rules_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                 "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(m_dir);
-    }
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
     std::string Write(const std::string& name, const std::string& bytes) {
-        const auto p = m_dir / name;
-        std::ofstream(p, std::ios::binary) << bytes;
-        return p.string();
+        return test::WriteFile(m_dir / name, bytes);
     }
-    std::filesystem::path m_dir;
+    test::TempDir m_temp{"mk_rules"};
+    std::filesystem::path m_dir = m_temp.Path();
 };
 
 TEST_F(FileChecks, ExistenceAndLength) {

@@ -6,15 +6,13 @@
 #include <sstream>
 
 #include "common/avs_script.h"
+#include "support/files.h"
 
 namespace mk::toolkit {
 namespace {
 
 std::string ReadScript(const std::string& name) {
-    std::ifstream in(std::string(MORVAKELIN_TEST_DATA) + "/scripts/" + name, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return test::ReadFile(std::string(MORVAKELIN_TEST_DATA) + "/scripts/" + name);
 }
 
 TEST(AvsScript, FiltersCommentsAndContinuations) {

@@ -10,6 +10,7 @@
 
 #include "common/features.h"
 #include "common/locate.h"
+#include "support/temp_dir.h"
 
 namespace mk::toolkit {
 namespace {
@@ -18,13 +19,6 @@ namespace fs = std::filesystem;
 
 class Locate : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/mk-locate-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_root = pattern;
-    }
-    void TearDown() override { fs::remove_all(m_root); }
-
     // An executable "ffmpeg" in folder `dir`, one of ours when `ours`.
     std::string MakeFfmpeg(const std::string& dir, bool ours, mode_t mode = 0755) {
         fs::create_directories(m_root / dir);
@@ -40,7 +34,8 @@ protected:
     }
     std::string Dir(const std::string& dir) const { return (m_root / dir).string(); }
 
-    fs::path m_root;
+    test::TempDir m_dir{"mk-locate"};
+    const fs::path& m_root = m_dir.Path();
 };
 
 TEST_F(Locate, FirstRealFfmpegOnPath) {

@@ -7,15 +7,13 @@
 
 #include "common/probe_report.h"
 #include "probe/report_parser.h"
+#include "support/files.h"
 
 namespace mk::toolkit {
 namespace {
 
 std::string ReadData(const std::string& name) {
-    std::ifstream in(std::string(MORVAKELIN_TEST_DATA) + "/reports/" + name, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return test::ReadFile(std::string(MORVAKELIN_TEST_DATA) + "/reports/" + name);
 }
 
 struct Sample {
