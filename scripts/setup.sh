@@ -36,4 +36,12 @@ configure_and_build() {
     cmake --build "$dir" -j"$(nproc)"
 }
 
+# Only the programs of the program folder, none of the tests.
+configure_and_build_programs() {
+    local dir="$1"
+    shift
+    cmake -S "$ROOT" -B "$dir" -G Ninja "$@" >/dev/null
+    cmake --build "$dir" -j"$(nproc)" --target programs
+}
+
 install_missing
