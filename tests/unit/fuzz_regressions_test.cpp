@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "fuzz/fuzz_entries.h"
 #include "support/files.h"
@@ -29,9 +31,20 @@ class FuzzReplay : public ::testing::TestWithParam<mk::fuzz::Target> {};
 
 TEST_P(FuzzReplay, EveryKeptInputKeepsThePromises) {
     const mk::fuzz::Target target = GetParam();
+    std::vector<fs::path> folders{kFuzzDir / "corpus" / target.name,
+                                  kFuzzDir / "regressions" / target.name};
+    // Seeds kept with the tests: "target folder" lines, the folder relative to the tree.
+    std::istringstream shared(ReadFile(kFuzzDir / "shared_seeds"));
+    for (std::string name, folder; shared >> name;) {
+        if (name.starts_with("#")) {
+            std::getline(shared, folder);
+        } else if (shared >> folder && name == target.name) {
+            folders.push_back(kFuzzDir.parent_path() / folder);
+            EXPECT_TRUE(fs::is_directory(folders.back())) << folders.back();
+        }
+    }
     int replayed = 0;
-    for (const char* kind : {"corpus", "regressions"}) {
-        const fs::path folder = kFuzzDir / kind / target.name;
+    for (const fs::path& folder : folders) {
         if (!fs::is_directory(folder)) {
             continue;
         }
