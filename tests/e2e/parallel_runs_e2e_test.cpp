@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "e2e_support.h"
+#include "support/files.h"
 
 namespace mk::e2e {
 namespace {
@@ -17,12 +18,7 @@ namespace fs = std::filesystem;
 
 constexpr int kSources = 8;
 
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using test::ReadFile;
 
 struct Mode {
     const char* name;
@@ -70,9 +66,9 @@ protected:
             EXPECT_EQ(run.exitCode, 0) << run.output;
             for (int i = first; i < first + atOnce; ++i) {
                 const std::string id = tag + std::to_string(i);
-                std::string result = "exit " + ReadAll(m_folder.File(id + ".rc"));
-                result += mode.encode ? ReadAll(m_folder.File("out-" + id + ".mpg"))
-                                      : ReadAll(m_folder.File(id + ".out"));
+                std::string result = "exit " + ReadFile(m_folder.File(id + ".rc"));
+                result += mode.encode ? ReadFile(m_folder.File("out-" + id + ".mpg"))
+                                      : ReadFile(m_folder.File(id + ".out"));
                 results.push_back(result);
             }
         }

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "e2e_support.h"
+#include "support/files.h"
 #include "support/read_only.h"
 
 namespace mk::e2e {
@@ -18,12 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using test::ReadFile;
 
 struct CliResult {
     int exitCode;
@@ -47,7 +43,7 @@ CliResult RunCli(const ProgramFolder& folder, const std::string& source,
     for (std::size_t at; (at = out.find(folder.Path())) != std::string::npos;) {
         out.replace(at, folder.Path().size(), "<folder>/");
     }
-    return {run.exitCode, out, ReadAll(err)};
+    return {run.exitCode, out, ReadFile(err)};
 }
 
 struct ProbeFault {
@@ -127,7 +123,7 @@ TEST_P(ProbeFailures, RefuseOrGiveWhatAFreshFolderGives) {
     ProgramFolder used;
     ASSERT_EQ(RunCli(used, ClipPath(Clip::PalAvi), {}).exitCode, 0);  // the old report
     const std::string report = used.File("Conf/test.txt");
-    const std::string oldReport = ReadAll(report);
+    const std::string oldReport = ReadFile(report);
     ASSERT_NE(oldReport.find("720x576"), std::string::npos) << oldReport;
     {
         const std::shared_ptr<ReadOnlyPath> readOnly = fault.setUp(used);
@@ -147,7 +143,7 @@ TEST_P(ProbeFailures, RefuseOrGiveWhatAFreshFolderGives) {
         }
     }
     if (fault.name == std::string("ReportIsALink")) {
-        EXPECT_EQ(ReadAll(used.File("elsewhere.txt")), "not ours");
+        EXPECT_EQ(ReadFile(used.File("elsewhere.txt")), "not ours");
         EXPECT_FALSE(fs::is_symlink(report));
     }
 }
