@@ -23,7 +23,7 @@ constexpr const char* kName = "morvakelin-cli";
 
 // One job as the summary names it: the output it makes (empty when not known).
 struct Planned {
-    JobSpec spec;
+    JobSpec job;
     std::string output;
     std::optional<std::string> refusal;  // it cannot run: why
     bool outputWasThere = false;         // a file of the user's, never removed here
@@ -61,17 +61,17 @@ Planned PrepareSource(const CliOptions& o, const std::string& source, const Form
 
     Planned planned;
     planned.output = f.m_strOutputFile;
-    planned.spec.name = std::filesystem::path(planned.output).filename().string();
-    planned.spec.duration = DurationOf(f.m_strSourceInfo);
+    planned.job.name = std::filesystem::path(planned.output).filename().string();
+    planned.job.duration = DurationOf(f.m_strSourceInfo);
     if (o.print || o.batchAdd) {
-        planned.spec.line = Generate(f, env).command;
+        planned.job.line = Generate(f, env).command;
         return planned;
     }
     const EncodePlan plan = PrepareEncode(f, env);
     if (plan.refusal) {
         planned.refusal = plan.refusal->title + ": " + plan.refusal->text;
     }
-    planned.spec.line = plan.consoleLine;
+    planned.job.line = plan.consoleLine;
     return planned;
 }
 
@@ -89,7 +89,7 @@ void PrintSummary(CliIo& io, const std::vector<Planned>& jobs,
                   const std::vector<JobOutcome>& outcomes) {
     io.err << "summary:\n";
     for (std::size_t i = 0; i < jobs.size(); ++i) {
-        io.err << (outcomes[i].good ? "  good    " : "  FAILED  ") << jobs[i].spec.name;
+        io.err << (outcomes[i].good ? "  good    " : "  FAILED  ") << jobs[i].job.name;
         if (!outcomes[i].good) {
             io.err << ": " << outcomes[i].reason;
         }
@@ -109,7 +109,7 @@ int RunPlanned(std::vector<Planned> planned, const CliOptions& o, CliIo& io) {
         } else {
             planned[i].outputWasThere = !planned[i].output.empty() && FileExists(planned[i].output);
             runIndex.push_back(i);
-            specs.push_back(planned[i].spec);
+            specs.push_back(planned[i].job);
         }
     }
     JobPool pool(std::move(specs), o.jobs ? *o.jobs : DefaultJobCount());
@@ -175,9 +175,9 @@ int RunSources(const CliOptions& o, const std::string& programFolder, CliIo& io)
     // Nothing is printed or added before every output name is known to be its own.
     for (const Planned& p : planned) {
         if (o.print) {
-            io.out << p.spec.line << "\n" << std::flush;
+            io.out << p.job.line << "\n" << std::flush;
         }
-        if (o.batchAdd && !AppendToBatch(env, p.spec.line)) {
+        if (o.batchAdd && !AppendToBatch(env, p.job.line)) {
             io.err << kName << ": cannot write the batch file " << BatchFilePath(env) << "\n";
             return kExitFailed;
         }
@@ -202,9 +202,9 @@ int RunBatch(const CliOptions& o, const std::string& programFolder, CliIo& io) {
     for (const std::string& line : BatchCommands(text.str(), d)) {
         Planned p;
         p.output = OutputOfLine(line);
-        p.spec.name = p.output.empty() ? "line " + std::to_string(planned.size() + 1)
-                                       : std::filesystem::path(p.output).filename().string();
-        p.spec.line = line;
+        p.job.name = p.output.empty() ? "line " + std::to_string(planned.size() + 1)
+                                      : std::filesystem::path(p.output).filename().string();
+        p.job.line = line;
         planned.push_back(std::move(p));
     }
     if (planned.empty()) {
