@@ -537,10 +537,16 @@ int Plan(const CliOptions& o, const std::string& programFolder, std::vector<Titl
         ProgressParser parser;
         parser.Feed(t.fields.m_strSourceInfo + "\n");
         const auto seconds = parser.Duration();
+        // A source that cannot make a title fails the disc before anything is encoded.
+        const std::string which = "title " + std::to_string(run.layout.titles.size() + 1) + " (" +
+                                  t.stem + ") from " + t.source + ": ";
         if (!seconds || *seconds <= 0) {
-            return Refuse(io, "the length of " + t.source +
-                                  " is not known: it is no video "
-                                  "ffmpeg can read");
+            io.err << kName << ": " << which << "ffmpeg cannot tell its length; no disc was made\n";
+            return kExitFailed;
+        }
+        if (t.fields.m_strSourceInfo.find("Video:") == std::string::npos) {
+            io.err << kName << ": " << which << "it holds no video; no disc was made\n";
+            return kExitFailed;
         }
         run.seconds += *seconds;
         run.layout.titles.push_back({TitleFile(run.layout.titles.size()), Utf8(t.stem), *seconds,

@@ -76,7 +76,7 @@ std::vector<double> ChapterStarts(double length, double interval, double gopSeco
     // Each mark on the GOP start nearest to where it is asked; two marks never on one GOP.
     for (int k = 1;; ++k) {
         const double gops = std::max(1.0, std::round(k * interval / gopSeconds));
-        const double at = gops * gopSeconds;
+        const double at = std::round(gops * gopSeconds * 1e6) / 1e6;
         if (at + gopSeconds > length + 1e-9) {
             break;
         }
