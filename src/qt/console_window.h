@@ -65,6 +65,7 @@ signals:
 
 protected:
     void reject() override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void ReadOutput();
@@ -72,13 +73,15 @@ private:
     void UpdateProgress();
     void ShowNoPercentage();
     void BuildWidgets();
+    void Retranslate();
     void LayOut();
     void FollowOutput();
     void PollProcess();
     void OnShellFinished();
-    void Done(const QString& status);
-    void ShowEnd(const QString& status);
-    void SetStatus(const QString& status);
+    // Statuses are untranslated texts (QT_TR_NOOP), with the number of a %1 if they have one.
+    void Done(const char* status, const QString& arg = {});
+    void ShowEnd(const char* status, const QString& arg);
+    void SetStatus(const char* status, const QString& arg = {});
     bool AskStop();
 
     std::string m_commandLine;
@@ -94,6 +97,9 @@ private:
     bool m_closeWhenOver = false;
     qint64 m_group = 0;
     ConsoleResult m_result;
+    const char* m_statusSource = nullptr;
+    QString m_statusArg;
+    bool m_ended = false;
     std::function<bool()> m_confirmStop;
     QMessageBox* m_question = nullptr;  // the stop question while it is open
 
