@@ -146,7 +146,8 @@ std::string TitleName(const DiscRun& run, std::size_t i) {
 void AddStreamBytes(const JobState& state, Attempt& attempt) {
     static const std::regex sizes(R"(video:(\d+)[kK]i?B audio:(\d+)[kK]i?B)");
     std::smatch m;
-    for (auto it = state.lastLines.rbegin(); it != state.lastLines.rend(); ++it) {
+    const auto& lines = state.watch.LastLines();
+    for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
         if (std::regex_search(*it, m, sizes)) {
             const double video = std::stod(m[1].str()) * 1024;
             attempt.videoBytes += video;
@@ -156,45 +157,36 @@ void AddStreamBytes(const JobState& state, Attempt& attempt) {
     }
 }
 
-// Runs one authoring or read-back step in the work folder; its last words when it fails.
+// Runs one authoring or read-back step in the work folder, as a job of its own (stopped by a
+// Ctrl-C like an encode); its last words when it fails.
 int Step(const std::string& what, const std::string& line, const WorkFolder& work,
          const StopSignals& outer, CliIo& io) {
     if (outer.FirstSignal() != 0) {
         return 128 + outer.FirstSignal();
     }
-    std::string tail;
-    GroupRunOptions options;
-    options.onStderr = [&](std::string_view chunk) {
-        tail.append(chunk);
-        if (tail.size() > kTailBytes) {
-            tail.erase(0, tail.size() - kTailBytes);
-        }
-    };
-    const GroupRun run =
-        RunInGroup("cd " + Quote(ShellDialect::Posix(), work.Path()) + " && " + line, options);
-    if (run.stopSignal != 0) {
-        return 128 + run.stopSignal;
+    JobPool pool({{what, "cd " + Quote(ShellDialect::Posix(), work.Path()) + " && " + line, "",
+                   std::nullopt}},
+                 1);
+    StopSignals signals;
+    JobPool::Events events;
+    events.stopRequests = [&] { return signals.Count(); };
+    pool.Run(events);
+    if (signals.FirstSignal() != 0) {
+        io.err << kName << ": stopped; no disc was made\n";
+        return 128 + signals.FirstSignal();
     }
-    if (!run.started || run.exitStatus != 0) {
-        // The lines that say why: dvdauthor's "ERR:", else the last few.
-        std::istringstream lines(tail);
-        std::vector<std::string> said;
-        for (std::string l; std::getline(lines, l, '\n');) {
-            if (const auto cr = l.rfind('\r'); cr != std::string::npos) {
-                l.erase(0, cr + 1);
-            }
-            if (!l.empty()) {
-                said.push_back(l);
-            }
-        }
-        const std::size_t from = said.size() > 4 ? said.size() - 4 : 0;
-        for (std::size_t i = from; i < said.size(); ++i) {
-            io.err << "  " << said[i] << "\n";
-        }
-        io.err << kName << ": " << what << " failed (exit status " << run.exitStatus << ")\n";
-        return kExitFailed;
+    const JobState& state = pool.States().front();
+    if (state.end.started && state.end.status == 0) {
+        return kExitOk;
     }
-    return kExitOk;
+    // The lines that say why (dvdauthor's "ERR:" among them).
+    const auto& said = state.watch.LastLines();
+    const std::size_t from = said.size() > 4 ? said.size() - 4 : 0;
+    for (std::size_t i = from; i < said.size(); ++i) {
+        io.err << "  " << said[i] << "\n";
+    }
+    io.err << kName << ": " << what << " failed (exit status " << state.end.status << ")\n";
+    return kExitFailed;
 }
 
 std::string ReadText(const std::string& path) {
@@ -240,20 +232,15 @@ int EncodeTitles(const std::vector<Title>& titles, const std::optional<RatePlan>
             return kExitFailed;
         }
         specs.push_back({TitleFile(i) + " (" + titles[i].stem + ")", line + plan.consoleLine,
-                         run.layout.titles[i].seconds});
+                         f.m_strOutputFile, run.layout.titles[i].seconds});
         outputs.push_back(f.m_strOutputFile);
     }
     JobPool pool(std::move(specs), o.jobs ? *o.jobs : DefaultJobCount());
-    Board board(io, pool);
+    Board board(io, pool, false, false);
     StopSignals signals;
-    std::vector<JobOutcome> outcomes(outputs.size(),
-                                     {false, "not started: stopped before its turn"});
     JobPool::Events events;
     events.onStart = [&](std::size_t i) { board.Started(i); };
-    events.onEnd = [&](std::size_t i) {
-        outcomes[i] = Judge(pool.States()[i], outputs[i]);
-        board.Ended(i, outcomes[i]);
-    };
+    events.onEnd = [&](std::size_t i) { board.Ended(i); };
     events.onTick = [&] { board.Tick(); };
     events.stopRequests = [&] { return signals.Count(); };
     pool.Run(events);
@@ -263,10 +250,10 @@ int EncodeTitles(const std::vector<Title>& titles, const std::optional<RatePlan>
         return 128 + signals.FirstSignal();
     }
     int status = kExitOk;
-    for (std::size_t i = 0; i < outcomes.size(); ++i) {
-        if (!outcomes[i].good) {
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        if (pool.States()[i].verdict.result != RunResult::Good) {
             io.err << kName << ": " << TitleName(run, i) << " from " << titles[i].source << ": "
-                   << outcomes[i].reason << "\n";
+                   << Why(pool.States()[i]) << "\n";
             status = kExitFailed;
         }
         AddStreamBytes(pool.States()[i], attempt);
