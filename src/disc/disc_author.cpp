@@ -20,7 +20,7 @@ constexpr const char* kBlackClear = "format=rgba,colorkey=0x000000:0.01:0";
 // The background is drawn on square pixels and then squeezed onto the 720-pixel frame, so that
 // the text looks right once the player stretches the frame to 4:3 or 16:9.
 int DrawingWidth(const DiscLayout& layout) {
-    return layout.wide ? 1024 : 768;
+    return layout.Height() * (layout.wide ? 16 : 4) / (layout.wide ? 9 : 3);
 }
 
 int RowHeight(const DiscLayout& layout) {
