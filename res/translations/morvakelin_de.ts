@@ -78,6 +78,10 @@ Do you want to replace it?</source>
         <translation>Fertig, Exit-Status 0</translation>
     </message>
     <message>
+        <source>Finished, exit status 0 - ffmpeg met errors in the source; the output may be incomplete</source>
+        <translation>Fertig, Exit-Status 0 - ffmpeg fand Fehler in der Quelle; die Ausgabe ist vielleicht unvollständig</translation>
+    </message>
+    <message>
         <source>Failed, exit status %1</source>
         <translation>Fehlgeschlagen, Exit-Status %1</translation>
     </message>

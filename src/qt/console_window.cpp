@@ -33,8 +33,7 @@ ConsoleWindow::ConsoleWindow(const std::string& commandLine, const ConsoleOption
       m_commandLine(commandLine),
       m_options(options),
       m_process(options.stopPolicy),
-      m_text(kMaxLines),
-      m_progress(options.batch) {
+      m_watch(options.batch, kMaxLines) {
     setSizeGripEnabled(true);
     resize(860, 520);
     BuildWidgets();
@@ -156,7 +155,7 @@ void ConsoleWindow::Start() {
     m_stopButton->setEnabled(true);
     SetStatus(QT_TR_NOOP("Running"));
     ShowNoPercentage();
-    m_clock.start();
+    m_watch = RunWatch(m_options.batch, kMaxLines);  // its clock starts now
     ShellOptions shell;
     shell.out = Route::Pipe;
     shell.err = Route::OtherOne;  // one stream, in the order the command wrote it
@@ -183,8 +182,7 @@ void ConsoleWindow::ReadOutput() {
     if (data.empty()) {
         return;
     }
-    m_progress.Feed(data);
-    m_text.Feed(data);
+    m_watch.Feed(data);
     m_dirty = true;
 }
 
@@ -197,11 +195,11 @@ void ConsoleWindow::Flush() {
         // The last block is the line being written; it is replaced by the lines ended since the
         // last flush (the first of them is its finished form) and the new line being written.
         QString text;
-        for (const std::string& line : m_text.TakeFinishedLines()) {
+        for (const std::string& line : m_watch.TakeLines()) {
             text += QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
             text += QLatin1Char('\n');
         }
-        const std::string& current = m_text.CurrentLine();
+        const std::string& current = m_watch.CurrentLine();
         text += QString::fromUtf8(current.data(), static_cast<qsizetype>(current.size()));
 
         QTextCursor cursor(m_output->document());
@@ -219,7 +217,7 @@ void ConsoleWindow::UpdateProgress() {
     if (!m_running) {
         return;
     }
-    const auto percent = m_progress.Percent();
+    const auto percent = m_watch.Progress().Percent();
     if (!percent) {
         ShowNoPercentage();
         m_timeLeft->clear();
@@ -227,7 +225,7 @@ void ConsoleWindow::UpdateProgress() {
     }
     m_bar->setFormat(QStringLiteral("%p%"));
     m_bar->setValue(*percent);
-    const auto left = m_progress.SecondsLeft(m_clock.elapsed() / 1000.0);
+    const auto left = m_watch.TimeLeft();
     m_timeLeft->setText(left ? tr("Time left: %1").arg(QString::fromStdString(FormatClock(*left)))
                              : QString());
 }
@@ -269,10 +267,14 @@ void ConsoleWindow::OnShellFinished() {
     m_result.exitStatus = m_process.ExitCode().value_or(-1);
     if (const auto code = m_process.ExitCode()) {
         // Said plainly: a run that ended with an error is no finished encode.
-        if (*code == 0) {
+        if (*code != 0) {
+            Done(QT_TR_NOOP("Failed, exit status %1"), QString::number(*code));
+        } else if (m_watch.Damage().Count() == 0) {
             Done(QT_TR_NOOP("Finished, exit status 0"));
         } else {
-            Done(QT_TR_NOOP("Failed, exit status %1"), QString::number(*code));
+            Done(
+                QT_TR_NOOP("Finished, exit status 0 - ffmpeg met errors in the source; the "
+                           "output may be incomplete"));
         }
     } else {
         Done(QT_TR_NOOP("Ended abnormally (the shell was killed)"));
@@ -289,7 +291,7 @@ void ConsoleWindow::Done(const char* status, const QString& arg) {
     if (m_outputNotifier) {
         m_outputNotifier->setEnabled(false);
     }
-    m_text.Finish();
+    m_watch.Finish();
     m_dirty = true;
     Flush();
     m_stopButton->setEnabled(false);
@@ -314,7 +316,7 @@ void ConsoleWindow::ShowEnd(const char* status, const QString& arg) {
         m_bar->setFormat(QStringLiteral("%p%"));
         m_bar->setValue(100);
     } else {
-        const auto percent = m_progress.Percent();
+        const auto percent = m_watch.Progress().Percent();
         m_bar->setValue(percent.value_or(0));
         m_bar->setFormat(percent ? QStringLiteral("%p%") : QString());
     }
