@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "common/avs_script.h"
-#include "common/locate.h"
+#include "avs2yuv/avs_script.h"
 #include "common/process.h"
+#include "installed/locate.h"
 
 namespace {
 

@@ -9,13 +9,13 @@
 #include <cstdio>
 #include <string_view>
 
-#include "common/container_fit.h"
-#include "common/ffmpeg_options.h"
-#include "common/output_check.h"
 #include "common/process.h"
-#include "common/quiet_options.h"
-#include "common/safe_output.h"
-#include "common/stream_list.h"
+#include "container/container_fit.h"
+#include "output/safe_output.h"
+#include "readback/output_check.h"
+#include "readback/stream_list.h"
+#include "translate/ffmpeg_options.h"
+#include "translate/quiet_options.h"
 
 namespace mk::toolkit {
 

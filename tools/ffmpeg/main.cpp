@@ -9,12 +9,12 @@
 #include <string_view>
 #include <vector>
 
-#include "common/features.h"
-#include "common/locate.h"
-#include "common/probe_report.h"
 #include "common/process.h"
-#include "common/translate.h"
 #include "ffmpeg/encode.h"
+#include "installed/features.h"
+#include "installed/locate.h"
+#include "translate/probe_report.h"
+#include "translate/translate.h"
 
 namespace {
 

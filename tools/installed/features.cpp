@@ -1,4 +1,4 @@
-#include "common/features.h"
+#include "installed/features.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

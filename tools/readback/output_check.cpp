@@ -1,4 +1,4 @@
-#include "common/output_check.h"
+#include "readback/output_check.h"
 
 #include <fcntl.h>
 #include <unistd.h>

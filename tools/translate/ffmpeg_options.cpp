@@ -1,4 +1,4 @@
-#include "common/ffmpeg_options.h"
+#include "translate/ffmpeg_options.h"
 
 #include <algorithm>
 #include <iterator>

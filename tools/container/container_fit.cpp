@@ -1,4 +1,4 @@
-#include "common/container_fit.h"
+#include "container/container_fit.h"
 
 #include <algorithm>
 #include <cctype>

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "common/ffmpeg_options.h"
-#include "common/stream_list.h"
+#include "readback/stream_list.h"
+#include "translate/ffmpeg_options.h"
 
 namespace mk::toolkit {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "common/process.h"
-#include "common/stream_list.h"
+#include "readback/stream_list.h"
 
 namespace mk::toolkit {
 
