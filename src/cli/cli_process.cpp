@@ -1,7 +1,7 @@
 #include "cli/cli_process.h"
 
-#include "cli/stop_signals.h"
 #include "platform/process_runner.h"
+#include "platform/stop_signals.h"
 
 namespace mk::cli {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "common/process.h"
+#include "platform/process_runner.h"
 #include "readback/stream_list.h"
 
 namespace mk::toolkit {
@@ -34,7 +34,7 @@ public:
     void Close();
 
 private:
-    BackgroundCapture m_reader;
+    ShellProcess m_reader;
     int m_list = -1;  // the pipe's end the list is written to
 };
 

@@ -2,8 +2,6 @@
 
 #include <string_view>
 
-#include "container/container_fit.h"
-
 namespace mk::toolkit {
 
 namespace {
