@@ -28,16 +28,29 @@ std::string LastLine(std::string_view text) {
     return std::string(text.substr(start, end + 1 - start));
 }
 
-// A report that describes no input at all and ends in a line of its own (ffmpeg's and the
-// shell's complaints start in the first column; the banner and descriptions are indented).
+// A report that describes no input at all and whose real last line - ended, so not a cut through
+// a long banner - is one of ffmpeg's or the shell's complaints about the source. These start in
+// the first column; the banner and descriptions are indented.
 bool IsComplaint(std::string_view report) {
     for (std::string_view marker : {"Duration:", "Input #", "Video:", "Audio:"}) {
         if (Position(report, marker) >= 0) {
             return false;
         }
     }
+    if (!report.ends_with('\n')) {
+        return false;
+    }
     const std::string last = LastLine(report);
-    return !last.empty() && last.front() != ' ' && last.front() != '\t';
+    if (last.empty() || last.front() == ' ' || last.front() == '\t') {
+        return false;
+    }
+    for (std::string_view said : {": No such file or directory", "Invalid data found",
+                                  ": not found", ": Permission denied"}) {
+        if (last.find(said) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace

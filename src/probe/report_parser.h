@@ -17,9 +17,10 @@ struct ProbeFacts {
 // The report text as read (at most 1800 bytes). Missing markers degrade by the clamping of the
 // text primitives: no "Duration:" starts the excerpt at the top, no "Must supply" leaves it
 // empty, no "Video:" cuts the size field from the report less its first 6 characters. A report
-// that describes no input (no "Duration:", "Input #", "Video:" or "Audio:") and whose excerpt
-// comes out empty is ffmpeg's (or the shell's) complaint about the source: its last line, the
-// reason, becomes the excerpt, so the user sees why.
+// that describes no input (no "Duration:", "Input #", "Video:" or "Audio:"), whose excerpt comes
+// out empty and whose real last line (the text ends with it) reads as ffmpeg's or the shell's
+// complaint ("No such file or directory", "Invalid data found", "not found", "Permission
+// denied") shows that line as the excerpt, so the user sees why; otherwise the two blanks stay.
 ProbeFacts ParseProbeText(std::string_view report);
 
 // The codec word of the first "Audio:" line: the text after "Audio: " up to the next ", ".

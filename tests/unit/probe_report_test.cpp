@@ -68,6 +68,13 @@ TEST(ParseProbeText, FailureRows) {
          "  /v/a.avi: Invalid data found when processing input", 0, 0},
         {"so is the shell's", "sh: 1: /opt/mk/ffmpeg: not found\n",
          "  sh: 1: /opt/mk/ffmpeg: not found", 0, 0},
+        {"and a missing source", "/v/gone.avi: No such file or directory\n",
+         "  /v/gone.avi: No such file or directory", 0, 0},
+        // A banner cut at the read limit ends inside a line, and no banner line is a complaint.
+        {"cut banner", "ffmpeg version 7.1\n--enable-gpl --enable-libx264 --enable-libx2", "  ", 0,
+         0},
+        {"banner line at the end", "ffmpeg version 7.1\n--enable-gpl --enable-libx264\n", "  ", 0,
+         0},
     };
     for (const auto& c : cases) {
         const ProbeFacts facts = ParseProbeText(c.report);
