@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Start-up to a visible window, Morvakelin against WinFF, side by side in one run under Xvfb,
-# and Morvakelin's resident memory at that moment.
+# Start-up to a visible window, Morvakelin against WinFF, side by side in one run under Xvfb and
+# one session bus, and Morvakelin's resident memory at that moment. Morvakelin starts in German,
+# so its translations and Qt's are loaded (MORVAKELIN_BENCH_LANGUAGE=english for the other).
 #   bench/startup.sh [program-folder] [runs]
-# Needs xvfb, xdotool and winff (apt-get install xvfb xdotool winff).
+# Needs xvfb, dbus, xdotool and winff (apt-get install xvfb dbus xdotool winff).
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 PROGRAM="${1:-$ROOT/build/program}"
@@ -10,6 +11,11 @@ RUNS="${2:-10}"
 
 if [[ -z "${DISPLAY:-}" ]]; then
     exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$PROGRAM" "$RUNS"
+fi
+# Without a session bus, Qt's accessibility bridge has libdbus start a bus of its own at every
+# start (dbus-launch), which a desktop session never does.
+if [[ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ]]; then
+    exec dbus-run-session -- "$0" "$PROGRAM" "$RUNS"
 fi
 
 # Prints "milliseconds rss_kb" for one start of the command until a window titled $1 is mapped.
@@ -43,6 +49,10 @@ median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 # start hangs: each of its starts gets a fresh home.
 WINFF_HOME="$(mktemp -d)"
 trap 'rm -rf "$WINFF_HOME"' EXIT
+# A copy of the program folder, so the language chosen here stays out of the user's.
+cp -r "$PROGRAM" "$WINFF_HOME/program"
+PROGRAM="$WINFF_HOME/program"
+printf '%s\0' "${MORVAKELIN_BENCH_LANGUAGE:-deutsch}" >"$PROGRAM/Conf/LangConf.txt"
 winff_fresh() {
     rm -rf "$WINFF_HOME/.winff"
     HOME="$WINFF_HOME" exec winff
@@ -72,4 +82,4 @@ w=$(printf '%s\n' "${w_times[@]}" | median)
 r=$(printf '%s\n' "${m_rss[@]}" | median)
 echo "start-up to visible window (median of $RUNS): Morvakelin ${m} ms, WinFF ${w} ms"
 echo "Morvakelin resident memory at that moment: $((r / 1024)) MB (goal: within 45 MB)"
-awk -v m="$m" -v w="$w" 'BEGIN { printf "ratio Morvakelin/WinFF: %.2f (goal: at most 1.00)\n", m / w }'
+awk -v m="$m" -v w="$w" 'BEGIN { printf "ratio Morvakelin/WinFF: %.2f (goal: at most 0.90)\n", m / w }'
