@@ -297,6 +297,9 @@ int RunCli(std::span<const std::string> args, const std::string& programFolder, 
         return RunSources(o, programFolder, io);
     }
     // The form's open dialog takes only existing files.
+    if (const std::string refusal = SourceRefusal(o.source); !refusal.empty()) {
+        return BadOptions(io, refusal);
+    }
     if (!FileExists(o.source) || std::filesystem::is_directory(o.source)) {
         return BadOptions(io, "source file not found: " + o.source);
     }
@@ -308,10 +311,19 @@ int RunCli(std::span<const std::string> args, const std::string& programFolder, 
 
     const ShellDialect d = ShellDialect::Posix();
     std::optional<FormMessage> probeProblem;
-    EncoderFields f = FieldsFor(full, d, programFolder, RunShellWaited, &probeProblem);
+    int probeStop = 0;
+    const ShellRunner probe = [&](const std::string& line) {
+        const ProbeEnd end = RunProbeWatched(line, programFolder + d.ProbeReport());
+        probeStop = end.stopSignal;
+        return end;
+    };
+    EncoderFields f = FieldsFor(full, d, programFolder, probe, &probeProblem);
     if (probeProblem) {
         io.err << kName << ": " << probeProblem->text << "\n";
-        return kExitFailed;
+        return probeStop != 0 ? 128 + probeStop : kExitFailed;
+    }
+    if (const std::string note = StreamNumbersNote(o, full.source); !note.empty()) {
+        io.err << kName << ": " << note << "\n";
     }
     if (!FileExists(programFolder + d.ProbeReport())) {
         io.err << kName << ": warning: no probe report at " << programFolder << d.ProbeReport()

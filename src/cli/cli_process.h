@@ -8,12 +8,15 @@
 #include <string_view>
 
 #include "platform/process_runner.h"
+#include "probe/probe_end.h"
 
 namespace mk::cli {
 
-// Runs `line` with /bin/sh -c, standard input from /dev/null and standard output onto standard
-// error (so nothing of it mixes with what the program prints); returns the shell's exit status.
-int RunShellWaited(const std::string& line);
+// Runs the probe `line` with /bin/sh -c in a process group of its own, standard input from
+// /dev/null and standard output onto standard error (so nothing of it mixes with what the program
+// prints), watched as probe_watch.h says (output is what reaches `reportPath`). SIGINT, SIGTERM
+// and SIGHUP meanwhile stop its whole group; the signal is in the result.
+ProbeEnd RunProbeWatched(const std::string& line, const std::string& reportPath);
 
 struct GroupRun {
     bool started = false;

@@ -1,19 +1,31 @@
 // Bad input at the readers and writers of the program's files: probe reports of megabytes and
-// with zero bytes, scripts of binary garbage, batch files that cannot be written or end oddly.
+// with zero bytes, scripts of binary garbage, batch files that cannot be written or end oddly,
+// names the shell must read back byte for byte, sources that would never let the probe end.
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <thread>
 
 #include "common/avs_script.h"
 #include "common/probe_report.h"
 #include "jobs/avs_script.h"
 #include "jobs/batch_file.h"
+#include "platform/file_checks.h"
+#include "platform/shell_dialect.h"
+#include "probe/probe_run.h"
+#include "probe/probe_watch.h"
 #include "probe/report_parser.h"
 #include "probe/report_text.h"
 #include "support/files.h"
+#include "support/shell.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -199,6 +211,106 @@ TEST(FaultBatchFile, AFullDiskLeavesTheEarlierLinesWhole) {
     const mk::ShellDialect d = mk::ShellDialect::Posix();
     EXPECT_FALSE(mk::WriteBatchHeader("/dev/full", d));
     EXPECT_FALSE(mk::AppendBatchCommand("/dev/full", d, "\"/p/ffmpeg\" -i \"/v/a.avi\""));
+}
+
+TEST(FaultShellDialect, UnescapeUndoesEscapeForEveryByteStringUpToThree) {
+    const mk::ShellDialect d = mk::ShellDialect::Posix();
+    std::size_t wrong = 0;
+    std::string first;
+    for (std::size_t length = 1; length <= 3; ++length) {
+        for (std::uint32_t n = 0; n < (1u << (8 * length)); ++n) {
+            std::string s(length, '\0');
+            for (std::size_t i = 0; i < length; ++i) {
+                s[i] = static_cast<char>(n >> (8 * i));
+            }
+            if (d.Unescape(d.Escape(s)) != s && wrong++ == 0) {
+                first = s;
+            }
+        }
+    }
+    EXPECT_EQ(wrong, 0u) << "first: " << first;
+}
+
+TEST(FaultShellDialect, TheShellReadsLongEscapedNamesBackWhole) {
+    // sh itself reads the escaped name between double quotes (no zero byte: no argument holds one).
+    std::mt19937 random(5);
+    const std::string mean = "\\\"$`\n'#;|&(){} \x80\xff";
+    for (std::size_t size : {200u, 5000u}) {
+        std::string name;
+        for (std::size_t i = 0; i < size; ++i) {
+            name += random() % 2 ? mean[random() % mean.size()] : char(1 + random() % 255);
+        }
+        const std::string escaped = mk::ShellDialect::Posix().Escape(name);
+        const mk::test::ShellRun run = mk::test::RunShell("printf %s \"" + escaped + "\"", 30);
+        EXPECT_TRUE(run.output == name) << size;
+        EXPECT_EQ(mk::ShellDialect::Posix().Unescape(escaped), name);
+    }
+}
+
+TEST(FaultProbeSource, FifosDevicesAndSocketsAreRefusedBeforeTheProbeRuns) {
+    TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.File("f.avi").c_str(), 0644), 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", dir.File("s.avi").c_str());
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    WriteFile(dir.File("plain.avi"), "x");
+    fs::create_directory(dir.File("Conf"));
+    const struct {
+        std::string source;
+        const char* refusedAs;  // nullptr: the probe runs (or, for a stream, is left out)
+        bool probed;
+    } cases[] = {
+        {dir.File("f.avi"), "a FIFO", false},
+        {"/dev/zero", "a character device", false},
+        {dir.File("s.avi"), "a socket", false},
+        {dir.File("plain.avi"), nullptr, true},
+        {"-", nullptr, false},
+        {"pipe:0", nullptr, false},
+    };
+    for (const auto& c : cases) {
+        int runs = 0;
+        const mk::ProbeOutcome outcome =
+            mk::RunProbe(mk::ShellDialect::Posix(), dir.Folder(), c.source, [&](const auto&) {
+                ++runs;
+                return 0;
+            });
+        EXPECT_EQ(runs, c.probed ? 1 : 0) << c.source;
+        EXPECT_EQ(outcome.problem, mk::SourceRefusal(c.source)) << c.source;
+        if (c.refusedAs) {
+            EXPECT_NE(outcome.problem.find(c.source + " is " + c.refusedAs), std::string::npos)
+                << outcome.problem;
+        } else {
+            EXPECT_EQ(outcome.problem, "") << c.source;
+        }
+    }
+    ::close(sock);
+}
+
+TEST(FaultProbeSource, ASilentOrStoppedProbeEndsWithItsWholeGroup) {
+    TempDir dir;
+    // A child that ignores SIGINT and SIGTERM, as ffmpeg blocked on a FIFO does.
+    const std::string line = "echo $$ > " + mk::test::Quoted(dir.File("group")) +
+                             "; sh -c 'trap \"\" INT TERM; sleep 600' & sleep 600";
+    for (const bool userStops : {false, true}) {
+        mk::ProbeWatch watch(dir.File("report"),
+                             std::chrono::milliseconds(userStops ? 60000 : 300));
+        ASSERT_TRUE(watch.Start(line, mk::Route::Null, mk::Route::Null));
+        for (int look = 0; !watch.Step() && look < 1000; ++look) {
+            if (userStops && look == 5) {
+                watch.Stop(SIGTERM);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        const mk::ProbeEnd end = watch.End();
+        EXPECT_EQ(end.silent, !userStops);
+        EXPECT_EQ(end.stopSignal, userStops ? SIGTERM : 0);
+        const std::string group = std::to_string(std::atoi(ReadFile(dir.File("group")).c_str()));
+        const mk::test::ShellRun left = mk::test::RunShell(
+            "ps -e -o pgid=,stat= | awk '$1 == " + group + " && $2 !~ /^Z/'", 30);
+        EXPECT_EQ(left.output, "") << "group " << group;
+    }
 }
 
 }  // namespace
