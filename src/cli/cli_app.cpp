@@ -184,6 +184,7 @@ EncodeRun RunWithProgress(const std::string& line, const CliOptions& o, CliIo& i
     OutputTail tail;
     GroupRunOptions run;
     run.keepStdout = o.verbose;
+    run.readsStdin = IsStreamSource(o.source);
     run.onStderr = [&](std::string_view chunk) {
         progress.Feed(chunk);
         tail.Feed(chunk);
@@ -300,13 +301,16 @@ int RunCli(std::span<const std::string> args, const std::string& programFolder, 
     if (const std::string refusal = SourceRefusal(o.source); !refusal.empty()) {
         return BadOptions(io, refusal);
     }
-    if (!FileExists(o.source) || std::filesystem::is_directory(o.source)) {
+    if (!IsStreamSource(o.source) &&
+        (!FileExists(o.source) || std::filesystem::is_directory(o.source))) {
         return BadOptions(io, "source file not found: " + o.source);
     }
 
     // Full paths, as the form's file dialogs give them: the batch file runs them from elsewhere.
     CliOptions full = o;
-    full.source = std::filesystem::absolute(o.source).lexically_normal().string();
+    full.source = IsStreamSource(o.source)
+                      ? o.source
+                      : std::filesystem::absolute(o.source).lexically_normal().string();
     full.output = std::filesystem::absolute(o.output).lexically_normal().string();
 
     const ShellDialect d = ShellDialect::Posix();
@@ -328,6 +332,9 @@ int RunCli(std::span<const std::string> args, const std::string& programFolder, 
     if (!FileExists(programFolder + d.ProbeReport())) {
         io.err << kName << ": warning: no probe report at " << programFolder << d.ProbeReport()
                << " (is the program folder writable?)\n";
+    } else if (IsStreamSource(full.source)) {
+        io.err << kName << ": note: a stream is not probed (that would use it up); its size "
+               << "and length are unknown\n";
     } else if (f.m_strSourceInfo.find("Duration:") == std::string::npos) {
         // The report's last line says why ffmpeg could not describe the source.
         io.err << kName << ": warning: ffmpeg could not read the source:\n"

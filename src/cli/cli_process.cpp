@@ -33,6 +33,7 @@ GroupRun RunInGroup(const std::string& line, const GroupRunOptions& options) {
     StopSignals signals;
     ShellOptions shell;
     shell.out = options.keepStdout ? Route::Inherit : Route::Null;
+    shell.inheritStdin = options.readsStdin;
     shell.err = Route::Pipe;
     ShellProcess process(options.stopPolicy);
     if (!process.Start(line, shell)) {

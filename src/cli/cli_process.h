@@ -25,7 +25,8 @@ struct GroupRun {
 };
 
 struct GroupRunOptions {
-    bool keepStdout = false;                         // else the command's stdout goes nowhere
+    bool keepStdout = false;  // else the command's stdout goes nowhere
+    bool readsStdin = false;  // the command reads our standard input (a stream source)
     std::function<void(std::string_view)> onStderr;  // chunks of its stderr as they come
     std::function<void()> onTick;                    // a few times a second while it runs
     StopPolicy stopPolicy;
