@@ -184,6 +184,8 @@ TEST(FaultE2e, CliRefusesInputsThatWouldHangOrBeMisreadAndSaysWhich) {
         {"mkdir " + Quoted(folder.File("Conf/batch.sh")) + "; " + cli + "--run-batch", 1,
          "is a folder"},
         {cli + "--print --audio-stream 2 --output o.mpg --source " + clip, 0, "VOB sources only"},
+        {"cat " + clip + " | " + cli + "--output " + Quoted(folder.File("s.mpg")) + " --source -",
+         0, "done: "},
     };
     for (const auto& c : cases) {
         const ShellRun run = RunShell(c.line, 60);
