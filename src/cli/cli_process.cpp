@@ -28,36 +28,4 @@ ProbeEnd RunProbeWatched(const std::string& line, const std::string& reportPath)
     return watch.End();
 }
 
-GroupRun RunInGroup(const std::string& line, const GroupRunOptions& options) {
-    GroupRun run;
-    StopSignals signals;
-    ShellOptions shell;
-    shell.out = options.keepStdout ? Route::Inherit : Route::Null;
-    shell.inheritStdin = options.readsStdin;
-    shell.err = Route::Pipe;
-    ShellProcess process(options.stopPolicy);
-    if (!process.Start(line, shell)) {
-        return run;
-    }
-    run.started = true;
-
-    // Each stop signal takes the next step of the stop; the first one is what we report.
-    int handled = 0;
-    PumpHandlers pump;
-    pump.onErr = options.onStderr;
-    pump.onTick = [&] {
-        while (handled < signals.Count()) {
-            ++handled;
-            process.Stop();
-        }
-        if (options.onTick) {
-            options.onTick();
-        }
-    };
-    Pump(process, pump);
-    run.exitStatus = process.Status();
-    run.stopSignal = signals.FirstSignal();
-    return run;
-}
-
 }  // namespace mk::cli
