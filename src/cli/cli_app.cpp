@@ -109,11 +109,7 @@ int RunCli(std::span<const std::string> args, const std::string& programFolder, 
     const ShellDialect d = ShellDialect::Posix();
     std::optional<FormMessage> probeProblem;
     int probeStop = 0;
-    const ShellRunner probe = [&](const std::string& line) {
-        const ProbeEnd end = RunProbeWatched(line, programFolder + d.ProbeReport());
-        probeStop = end.stopSignal;
-        return end;
-    };
+    const ShellRunner probe = CliProbe(programFolder + d.ProbeReport(), &probeStop);
     EncoderFields f = FieldsFor(full, d, programFolder, probe, &probeProblem);
     if (probeProblem) {
         io.err << kName << ": " << probeProblem->text << "\n";

@@ -46,11 +46,7 @@ Planned PrepareSource(const CliOptions& o, const std::string& source, const Form
     CliOptions one = o;
     one.source = Absolute(source);
     one.output.clear();
-    const ShellRunner probe = [&](const std::string& line) {
-        const ProbeEnd end = RunProbeWatched(line, env.folder + env.dialect.ProbeReport());
-        probeStop = end.stopSignal;
-        return end;
-    };
+    const ShellRunner probe = CliProbe(env.folder + env.dialect.ProbeReport(), &probeStop);
     std::optional<FormMessage> probeProblem;
     EncoderFields f = FieldsFor(one, env.dialect, env.folder, probe, &probeProblem);
     const OutputChoice choice = ChooseOutputFile(f);

@@ -28,4 +28,14 @@ ProbeEnd RunProbeWatched(const std::string& line, const std::string& reportPath)
     return watch.End();
 }
 
+ProbeRunner CliProbe(const std::string& reportPath, int* stopSignal) {
+    return [reportPath, stopSignal](const std::string& line) {
+        const ProbeEnd end = RunProbeWatched(line, reportPath);
+        if (stopSignal) {
+            *stopSignal = end.stopSignal;
+        }
+        return end;
+    };
+}
+
 }  // namespace mk::cli

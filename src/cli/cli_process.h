@@ -5,6 +5,7 @@
 #include <string>
 
 #include "probe/probe_end.h"
+#include "probe/probe_run.h"
 
 namespace mk::cli {
 
@@ -13,5 +14,9 @@ namespace mk::cli {
 // prints), watched as probe_watch.h says (output is what reaches `reportPath`). SIGINT, SIGTERM
 // and SIGHUP meanwhile stop its whole group; the signal is in the result.
 ProbeEnd RunProbeWatched(const std::string& line, const std::string& reportPath);
+
+// RunProbeWatched as the probe runner of a run on the program folder that holds `reportPath`;
+// `stopSignal`, when given, receives the signal that stopped the probe (0 when none).
+ProbeRunner CliProbe(const std::string& reportPath, int* stopSignal = nullptr);
 
 }  // namespace mk::cli
