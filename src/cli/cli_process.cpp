@@ -2,8 +2,8 @@
 
 #include <poll.h>
 
-#include "cli/stop_signals.h"
 #include "platform/process_runner.h"
+#include "platform/stop_signals.h"
 #include "probe/probe_watch.h"
 
 namespace mk::cli {

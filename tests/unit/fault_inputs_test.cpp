@@ -12,8 +12,7 @@
 #include <sstream>
 #include <thread>
 
-#include "common/avs_script.h"
-#include "common/probe_report.h"
+#include "avs2yuv/avs_script.h"
 #include "jobs/avs_script.h"
 #include "jobs/batch_file.h"
 #include "platform/file_checks.h"
@@ -25,6 +24,7 @@
 #include "support/files.h"
 #include "support/shell.h"
 #include "support/temp_dir.h"
+#include "translate/probe_report.h"
 
 namespace {
 
