@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "common/locate.h"
+#include "form/form_model.h"
 
 namespace mk::e2e {
 
@@ -66,6 +67,12 @@ ClipRecipe Recipe(Clip clip) {
 }
 
 }  // namespace
+
+std::string GenerateWithCodec(const ShellDialect& d, const std::string& folder, EncoderFields& f,
+                              const std::string& audioCodec) {
+    f.m_strSourceAudioCodec = audioCodec;
+    return Generate(f, {d, folder}).command;
+}
 
 std::string RealFfmpeg() {
     static const std::string path = mk::toolkit::FindRealFfmpeg().path;
