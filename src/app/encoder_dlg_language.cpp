@@ -3,6 +3,7 @@
 
 #include "app/encoder_dlg.h"
 #include "app/form_access.h"
+#include "qt/ui_language.h"
 #include "ui/captions.h"
 #include "ui/documents.h"
 #include "ui/language_file.h"
@@ -31,6 +32,7 @@ void CEncoderDlg::ApplyCaptions(std::span<const mk::Caption> captions) {
 void CEncoderDlg::OnLanguageEnglish() {
     ApplyCaptions(mk::EnglishCaptions());
     m_strLanguage = "english";
+    mk::UseInterfaceLanguage(m_strLanguage);
     ApplyFormAccessibleTexts(*this);
     SaveLanguage();
 }
@@ -38,6 +40,7 @@ void CEncoderDlg::OnLanguageEnglish() {
 void CEncoderDlg::OnLanguageDeutsch() {
     ApplyCaptions(mk::GermanCaptions());
     m_strLanguage = "deutsch";
+    mk::UseInterfaceLanguage(m_strLanguage);
     ApplyFormAccessibleTexts(*this);
     SaveLanguage();
 }

@@ -1,23 +1,16 @@
 #include "cli/cli_board.h"
 
 #include <cmath>
-#include <cstdio>
+#include <ostream>
 
-#include "platform/file_checks.h"
+#include "cli/cli_options.h"
 
 namespace mk::cli {
 
 namespace {
 
+constexpr const char* kName = "morvakelin-cli";
 constexpr auto kRedrawEvery = std::chrono::milliseconds(500);
-constexpr double kMinSeconds = 3.0;    // no estimate before this much wall time ...
-constexpr double kMinFraction = 0.03;  // ... and this much of the work
-constexpr double kSmoothing = 0.2;     // weight of a new estimate
-
-bool IsStatusLine(const std::string& line) {
-    return line.starts_with("frame=") || line.starts_with("size=") ||
-           line.find("time=") != std::string::npos;
-}
 
 std::string Percent(double fraction) {
     return std::to_string(static_cast<int>(std::floor(fraction * 100.0))) + "%";
@@ -25,41 +18,38 @@ std::string Percent(double fraction) {
 
 }  // namespace
 
-JobOutcome Judge(const JobState& state, const std::string& output) {
-    if (!state.started) {
-        return {false, "could not start /bin/sh"};
+std::string Why(const JobState& state) {
+    switch (state.verdict.result) {
+        case RunResult::Good:
+            return {};
+        case RunResult::NotStarted:
+            return "could not start /bin/sh";
+        case RunResult::Stopped:
+            return "stopped";
+        case RunResult::NoOutput:
+            return "no output file";
+        case RunResult::EmptyOutput:
+            return "the output file is empty";
+        case RunResult::Failed:
+            break;
     }
-    if (state.stopped) {
-        return {false, "stopped"};
-    }
-    std::string reason;
-    for (const std::string& line : state.lastLines) {
-        if (!line.empty() && !IsStatusLine(line)) {
-            reason = line;  // the last thing it said is the most telling
-        }
-    }
-    if (state.status != 0) {
-        return {false, (reason.empty() ? std::string() : reason + " ") + "(exit status " +
-                           std::to_string(state.status) + ")"};
-    }
-    if (!output.empty()) {
-        const auto length = FileLength(output);
-        if (!length || *length == 0) {
-            return {false, length ? "the output file is empty" : "no output file"};
-        }
-    }
-    return {true, {}};
+    const std::string reason = state.watch.Reason();  // the last thing it said is the most telling
+    return (reason.empty() ? std::string() : reason + " ") + "(exit status " +
+           std::to_string(state.end.status) + ")";
 }
 
-std::optional<double> SteadyTimeLeft(double elapsed, double fraction,
-                                     std::optional<double>& smoothed) {
-    if (elapsed < kMinSeconds || fraction < kMinFraction || fraction >= 1.0) {
-        return smoothed;
+void WarnOfDamage(std::ostream& err, const DecodeErrors& damage, const std::string& lead,
+                  const std::string& indent) {
+    if (damage.Count() == 0) {
+        return;
     }
-    const double raw = elapsed * (1.0 - fraction) / fraction;
-    // The estimate counts down by itself between two readings.
-    smoothed = smoothed ? (1.0 - kSmoothing) * *smoothed + kSmoothing * raw : raw;
-    return smoothed;
+    err << lead << "warning: ffmpeg met errors in the source; the output may be incomplete:\n";
+    for (const std::string& line : damage.Kept()) {
+        err << indent << line << "\n";
+    }
+    if (damage.Count() > damage.Kept().size()) {
+        err << indent << "(" << damage.Count() - damage.Kept().size() << " more such lines)\n";
+    }
 }
 
 std::string Board::TotalLine() {
@@ -68,27 +58,32 @@ std::string Board::TotalLine() {
     const double fraction = m_pool.TotalFraction();
     std::string line = std::to_string(m_pool.Finished()) + " of " +
                        std::to_string(m_pool.Jobs().size()) + " done, " + Percent(fraction);
-    if (const auto left = SteadyTimeLeft(elapsed, fraction, m_smoothedLeft)) {
+    if (const auto left = m_totalLeft.Update(fraction, 1.0, elapsed)) {
         line += ", time left " + FormatClock(*left);
     }
     return line;
 }
 
 void Board::Started(std::size_t index) {
-    if (!m_io.errIsTerminal) {
+    if (!m_io.errIsTerminal && !m_lone) {
         m_io.err << "started: " << m_pool.Jobs()[index].name << "\n" << std::flush;
     }
 }
 
-void Board::Ended(std::size_t index, const JobOutcome& outcome) {
-    if (m_io.errIsTerminal) {
+void Board::Ended(std::size_t index) {
+    if (m_io.errIsTerminal || m_lone) {
         return;  // the summary says it; the live block shows the count
     }
-    m_io.err << (outcome.good ? "done: " : "failed: ") << m_pool.Jobs()[index].name << "\n"
+    m_io.err << (m_pool.States()[index].verdict.result == RunResult::Good ? "done: " : "failed: ")
+             << m_pool.Jobs()[index].name << "\n"
              << std::flush;
 }
 
 void Board::Tick() {
+    if (m_lone) {
+        ShowLone();
+        return;
+    }
     if (!m_io.errIsTerminal) {
         return;
     }
@@ -111,7 +106,7 @@ void Board::Redraw() {
         if (states[i].phase != JobPhase::Running) {
             continue;
         }
-        const auto percent = states[i].progress.Percent();
+        const auto percent = states[i].watch.Progress().Percent();
         block += "\r\x1b[K  " + m_pool.Jobs()[i].name + "  " +
                  (percent ? std::to_string(*percent) + "%" : std::string("...")) + "\n";
         ++lines;
@@ -128,11 +123,82 @@ void Board::Redraw() {
     m_io.err << block << std::flush;
 }
 
-void Board::Finish() {
+void Board::ShowLone() {
+    if (m_verbose) {
+        return;
+    }
+    const RunWatch& watch = m_pool.States().front().watch;
+    const auto percent = watch.Progress().Percent();
+    if (!percent) {
+        if (!m_saidUnknown && watch.Progress().Position()) {
+            Write("encoding (no duration known)");
+            m_saidUnknown = true;
+        }
+        return;
+    }
+    std::string text = "encoding " + std::to_string(*percent) + "%";
+    if (const auto left = watch.TimeLeft()) {
+        text += ", time left " + FormatClock(*left);
+    }
+    if (m_io.errIsTerminal ? text == m_last : *percent == m_lastPercent) {
+        return;
+    }
+    m_lastPercent = *percent;
+    Write(text);
+}
+
+void Board::Write(const std::string& text) {
     if (m_io.errIsTerminal) {
+        std::string padded = text;
+        if (padded.size() < m_last.size()) {
+            padded.append(m_last.size() - padded.size(), ' ');
+        }
+        m_io.err << "\r" << padded << std::flush;
+    } else {
+        m_io.err << text << "\n" << std::flush;
+    }
+    m_last = text;
+}
+
+void Board::Finish() {
+    if (m_lone) {
+        ShowLone();  // where ffmpeg got to, however quickly it ended
+        if (m_io.errIsTerminal && !m_last.empty()) {
+            m_io.err << "\n";
+        }
+    } else if (m_io.errIsTerminal) {
         m_lastDraw = {};
         Redraw();
     }
+    m_io.err.flush();
+}
+
+int Board::ReportLone(int stopSignal) {
+    const JobState& state = m_pool.States().front();
+    const std::string& output = m_pool.Jobs().front().output;
+    std::ostream& err = m_io.err;
+    switch (state.verdict.result) {
+        case RunResult::Good:
+            err << "done: " << output;
+            if (state.verdict.bytes) {
+                err << " (" << *state.verdict.bytes << " bytes)";
+            }
+            err << "\n";
+            WarnOfDamage(err, state.watch.Damage(), std::string(kName) + ": ", "  ");
+            return kExitOk;
+        case RunResult::Failed:
+            for (const std::string& line : state.watch.LastLines()) {
+                err << (m_verbose ? "" : "  " + line + "\n");  // unless all of it was shown
+            }
+            err << kName << ": the encode failed (exit status " << state.end.status << ")\n";
+            break;
+        case RunResult::Stopped:
+            err << kName << ": stopped; ffmpeg was interrupted\n";
+            break;
+        default:
+            err << kName << ": " << Why(state) << (state.end.started ? ": " + output : "") << "\n";
+    }
+    return stopSignal != 0 ? 128 + stopSignal : kExitFailed;
 }
 
 }  // namespace mk::cli

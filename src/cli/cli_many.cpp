@@ -21,14 +21,6 @@ namespace {
 
 constexpr const char* kName = "morvakelin-cli";
 
-// One job as the summary names it: the output it makes (empty when not known).
-struct Planned {
-    JobSpec job;
-    std::string output;
-    std::optional<std::string> refusal;  // it cannot run: why
-    bool outputWasThere = false;         // a file of the user's, never removed here
-};
-
 int Bad(CliIo& io, const std::string& why) {
     io.err << kName << ": " << why << "\n" << kName << ": see " << kName << " --help\n";
     return kExitBadOptions;
@@ -60,8 +52,8 @@ Planned PrepareSource(const CliOptions& o, const std::string& source, const Form
     f.m_strOutputFile = Absolute((std::filesystem::path(o.outputDir) / name).string());
 
     Planned planned;
-    planned.output = f.m_strOutputFile;
-    planned.job.name = std::filesystem::path(planned.output).filename().string();
+    planned.job.output = f.m_strOutputFile;
+    planned.job.name = std::filesystem::path(planned.job.output).filename().string();
     planned.job.duration = DurationOf(f.m_strSourceInfo);
     if (o.print || o.batchAdd) {
         planned.job.line = Generate(f, env).command;
@@ -85,71 +77,56 @@ std::string OutputOfLine(const std::string& line) {
     return open == std::string::npos ? std::string() : line.substr(open + 1, close - open - 1);
 }
 
-void PrintSummary(CliIo& io, const std::vector<Planned>& jobs,
-                  const std::vector<JobOutcome>& outcomes) {
+// Says how each planned job went; returns the exit status of them all.
+int Summary(CliIo& io, const std::vector<Planned>& planned, const JobPool& pool, int stopSignal) {
     io.err << "summary:\n";
-    for (std::size_t i = 0; i < jobs.size(); ++i) {
-        io.err << (outcomes[i].good ? "  good    " : "  FAILED  ") << jobs[i].job.name;
-        if (!outcomes[i].good) {
-            io.err << ": " << outcomes[i].reason;
+    bool allGood = true;
+    for (std::size_t i = 0, job = 0; i < planned.size(); ++i) {
+        const JobState* state = planned[i].refusal ? nullptr : &pool.States()[job++];
+        const std::string why = !state ? *planned[i].refusal
+                                : state->phase != JobPhase::Done
+                                    ? "not started: stopped before its turn"
+                                    : Why(*state);
+        allGood = allGood && why.empty();
+        io.err << (why.empty() ? "  good    " : "  FAILED  ") << planned[i].job.name
+               << (why.empty() ? "" : ": " + why) << "\n";
+        if (why.empty()) {
+            WarnOfDamage(io.err, state->watch.Damage(), "    ", "      ");
         }
-        io.err << "\n";
     }
     io.err << std::flush;
-}
-
-// Runs the planned jobs N at a time and says how each went.
-int RunPlanned(std::vector<Planned> planned, const CliOptions& o, CliIo& io) {
-    std::vector<JobOutcome> outcomes(planned.size());
-    std::vector<JobSpec> specs;
-    std::vector<std::size_t> runIndex;  // planned index of each job in the pool
-    for (std::size_t i = 0; i < planned.size(); ++i) {
-        if (planned[i].refusal) {
-            outcomes[i] = {false, *planned[i].refusal};
-        } else {
-            planned[i].outputWasThere = !planned[i].output.empty() && FileExists(planned[i].output);
-            runIndex.push_back(i);
-            specs.push_back(planned[i].job);
-        }
-    }
-    JobPool pool(std::move(specs), o.jobs ? *o.jobs : DefaultJobCount());
-    Board board(io, pool);
-    StopSignals signals;
-    JobPool::Events events;
-    events.onStart = [&](std::size_t i) { board.Started(i); };
-    events.onEnd = [&](std::size_t i) {
-        const std::size_t p = runIndex[i];
-        outcomes[p] = Judge(pool.States()[i], planned[p].output);
-        // What a failed or stopped job created is incomplete: it goes, as after a lone run.
-        std::error_code ec;
-        if (!outcomes[p].good && !planned[p].output.empty() && !planned[p].outputWasThere &&
-            std::filesystem::remove(planned[p].output, ec)) {
-            outcomes[p].reason += "; removed the incomplete output";
-        }
-        board.Ended(i, outcomes[p]);
-    };
-    events.onTick = [&] { board.Tick(); };
-    events.stopRequests = [&] { return signals.Count(); };
-    pool.Run(events);
-    board.Finish();
-    for (std::size_t i = 0; i < pool.States().size(); ++i) {
-        if (pool.States()[i].phase != JobPhase::Done) {
-            outcomes[runIndex[i]] = {false, "not started: stopped before its turn"};
-        }
-    }
-    PrintSummary(io, planned, outcomes);
-    if (signals.FirstSignal() != 0) {
-        return 128 + signals.FirstSignal();
-    }
-    for (const JobOutcome& outcome : outcomes) {
-        if (!outcome.good) {
-            return kExitFailed;
-        }
-    }
-    return kExitOk;
+    return stopSignal != 0 ? 128 + stopSignal : allGood ? kExitOk : kExitFailed;
 }
 
 }  // namespace
+
+int RunPlanned(const std::vector<Planned>& planned, const CliOptions& o, CliIo& io, bool lone) {
+    std::vector<JobSpec> specs;
+    for (const Planned& p : planned) {
+        if (!p.refusal) {
+            specs.push_back(p.job);
+        }
+    }
+    const bool verbose = lone && o.verbose;
+    JobPool pool(std::move(specs), lone ? 1 : o.jobs.value_or(DefaultJobCount()), verbose);
+    Board board(io, pool, lone, verbose);
+    StopSignals signals;
+    JobPool::Events events;
+    events.onStart = [&](std::size_t i) { board.Started(i); };
+    events.onEnd = [&](std::size_t i) { board.Ended(i); };
+    events.onTick = [&] { board.Tick(); };
+    if (verbose) {
+        events.onStderr = [&](std::size_t, std::string_view chunk) {
+            io.err.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+            io.err.flush();
+        };
+    }
+    events.stopRequests = [&] { return signals.Count(); };
+    pool.Run(events);
+    board.Finish();
+    return lone ? board.ReportLone(signals.FirstSignal())
+                : Summary(io, planned, pool, signals.FirstSignal());
+}
 
 int RunSources(const CliOptions& o, const std::string& programFolder, CliIo& io) {
     for (const std::string& source : o.sources) {
@@ -166,7 +143,7 @@ int RunSources(const CliOptions& o, const std::string& programFolder, CliIo& io)
     std::map<std::string, std::string> sourceOf;  // output -> the source that makes it
     for (const std::string& source : o.sources) {
         planned.push_back(PrepareSource(o, source, env));
-        const auto [it, fresh] = sourceOf.emplace(planned.back().output, source);
+        const auto [it, fresh] = sourceOf.emplace(planned.back().job.output, source);
         if (!fresh) {
             return Bad(io, "'" + it->second + "' and '" + source + "' would both be encoded to " +
                                it->first);
@@ -185,7 +162,7 @@ int RunSources(const CliOptions& o, const std::string& programFolder, CliIo& io)
     if (o.print || o.batchAdd) {
         return kExitOk;
     }
-    return RunPlanned(std::move(planned), o, io);
+    return RunPlanned(planned, o, io, false);
 }
 
 int RunBatch(const CliOptions& o, const std::string& programFolder, CliIo& io) {
@@ -201,9 +178,9 @@ int RunBatch(const CliOptions& o, const std::string& programFolder, CliIo& io) {
     std::vector<Planned> planned;
     for (const std::string& line : BatchCommands(text.str(), d)) {
         Planned p;
-        p.output = OutputOfLine(line);
-        p.job.name = p.output.empty() ? "line " + std::to_string(planned.size() + 1)
-                                      : std::filesystem::path(p.output).filename().string();
+        p.job.output = OutputOfLine(line);
+        p.job.name = p.job.output.empty() ? "line " + std::to_string(planned.size() + 1)
+                                          : std::filesystem::path(p.job.output).filename().string();
         p.job.line = line;
         planned.push_back(std::move(p));
     }
@@ -211,7 +188,7 @@ int RunBatch(const CliOptions& o, const std::string& programFolder, CliIo& io) {
         io.err << kName << ": the batch file holds no command: " << path << "\n";
         return kExitOk;
     }
-    return RunPlanned(std::move(planned), o, io);
+    return RunPlanned(planned, o, io, false);
 }
 
 }  // namespace mk::cli

@@ -2,12 +2,25 @@
 // run would be, then run N at a time with progress and a summary.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "cli/cli_app.h"
 #include "cli/cli_options.h"
+#include "jobs/job_pool.h"
 
 namespace mk::cli {
+
+// One job as the summary names it, or why it cannot run.
+struct Planned {
+    JobSpec job;
+    std::optional<std::string> refusal;
+};
+
+// Runs the jobs that can run, N at a time (`lone`: the one job as a lone run, with its progress
+// line), and says how each went; returns the exit status.
+int RunPlanned(const std::vector<Planned>& planned, const CliOptions& o, CliIo& io, bool lone);
 
 // SOURCE... with --output-dir: one output per source, named after it with the extension Save File
 // proposes for the target. Exit 0 when every output is good, 1 when any failed, 2 for bad options

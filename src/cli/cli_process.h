@@ -1,37 +1,13 @@
-// Running command lines for morvakelin-cli: the probe, waited for, and the encode in a process
-// group of its own, its diagnostic output handed over as it arrives, stopped (the whole group)
-// when the user interrupts or the terminal goes away.
+// Running the probe for morvakelin-cli, waited for, in this program's own process group: a Ctrl-C
+// or hang-up that ends the program ends the probe with it. Encodes run in the job pool.
 #pragma once
 
-#include <functional>
 #include <string>
-#include <string_view>
-
-#include "platform/process_runner.h"
 
 namespace mk::cli {
 
 // Runs `line` with /bin/sh -c, standard input from /dev/null and standard output onto standard
 // error (so nothing of it mixes with what the program prints); returns the shell's exit status.
 int RunShellWaited(const std::string& line);
-
-struct GroupRun {
-    bool started = false;
-    int exitStatus = -1;  // of the shell when it ended by itself
-    int stopSignal = 0;   // the signal that asked us to stop it (SIGINT, SIGTERM, SIGHUP), or 0
-};
-
-struct GroupRunOptions {
-    bool keepStdout = false;                         // else the command's stdout goes nowhere
-    std::function<void(std::string_view)> onStderr;  // chunks of its stderr as they come
-    std::function<void()> onTick;                    // a few times a second while it runs
-    StopPolicy stopPolicy;
-};
-
-// Runs `line` with /bin/sh -c in a new process group, standard input from /dev/null, its stderr
-// through a pipe. SIGINT, SIGTERM and SIGHUP sent to this program meanwhile stop the group as
-// StopPolicy says (each further signal takes the next step at once); returns once every process
-// of it has ended. The previous handlers are restored afterwards.
-GroupRun RunInGroup(const std::string& line, const GroupRunOptions& options);
 
 }  // namespace mk::cli

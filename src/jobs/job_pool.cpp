@@ -12,32 +12,22 @@ namespace mk {
 
 namespace {
 
-constexpr std::size_t kLastLines = 12;  // of each job's stderr, for the summary of a failure
-constexpr int kPollMs = 200;            // the longest wait between two looks at the jobs
-constexpr std::size_t kPendingLines = 64;
+constexpr int kPollMs = 200;  // the longest wait between two looks at the jobs
 
 }  // namespace
 
 struct JobPool::Slot {
     std::size_t index = 0;
     ShellProcess process;
-    ConsoleText text{kPendingLines};
 
-    // What can be read now goes into the job's progress and its last lines.
-    void Read(JobState& state, bool atEnd) {
+    // What can be read now goes to the job's watcher.
+    void Read(JobState& state, const Events& events) {
         std::string chunk;
         process.ReadErr(chunk);
-        state.progress.Feed(chunk);
-        text.Feed(chunk);
-        if (atEnd) {
-            text.Finish();
+        if (!chunk.empty() && events.onStderr) {
+            events.onStderr(index, chunk);
         }
-        for (std::string& line : text.TakeFinishedLines()) {
-            state.lastLines.push_back(std::move(line));
-            if (state.lastLines.size() > kLastLines) {
-                state.lastLines.pop_front();
-            }
-        }
+        state.watch.Feed(chunk);
     }
 };
 
@@ -48,14 +38,15 @@ double JobState::Fraction() const {
     if (phase == JobPhase::Waiting) {
         return 0.0;
     }
-    const auto percent = progress.Percent();
+    const auto percent = watch.Progress().Percent();
     return percent ? *percent / 100.0 : 0.0;
 }
 
-JobPool::JobPool(std::vector<JobSpec> jobs, std::size_t parallel)
+JobPool::JobPool(std::vector<JobSpec> jobs, std::size_t parallel, bool passStdout)
     : m_jobs(std::move(jobs)),
       m_states(m_jobs.size()),
-      m_parallel(std::max<std::size_t>(1, parallel)) {}
+      m_parallel(std::max<std::size_t>(1, parallel)),
+      m_passStdout(passStdout) {}
 
 JobPool::~JobPool() = default;
 
@@ -89,33 +80,32 @@ void JobPool::StartNext(const Events& events) {
         auto slot = std::make_unique<Slot>();
         slot->index = index;
         ShellOptions options;
-        options.out = Route::Null;
+        options.out = m_passStdout ? Route::Inherit : Route::Null;
         options.err = Route::Pipe;
-        state.startTime = std::chrono::steady_clock::now();
+        state.watch = RunWatch();  // its clock starts now
         state.phase = JobPhase::Running;
-        state.started = slot->process.Start(m_jobs[index].line, options);
+        state.end.started = slot->process.Start(m_jobs[index].line, options);
         if (events.onStart) {
             events.onStart(index);
         }
-        if (!state.started) {
-            state.phase = JobPhase::Done;
-            if (events.onEnd) {
-                events.onEnd(index);
-            }
-            continue;
+        if (state.end.started) {
+            m_slots.push_back(std::move(slot));
+        } else {
+            Finish(*slot, events);
         }
-        m_slots.push_back(std::move(slot));
     }
 }
 
 void JobPool::Finish(Slot& slot, const Events& events) {
     JobState& state = m_states[slot.index];
-    slot.Read(state, true);
-    state.status = slot.process.Status();
-    state.stopped = m_stopping;
+    if (state.end.started) {
+        slot.Read(state, events);
+        state.end.status = slot.process.Status();
+        state.end.stopped = m_stopping;
+    }
+    state.watch.Finish();
     state.phase = JobPhase::Done;
-    state.seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - state.startTime).count();
+    state.verdict = JudgeRun(state.end, m_jobs[slot.index].output);
     if (events.onEnd) {
         events.onEnd(slot.index);
     }
@@ -135,7 +125,7 @@ void JobPool::ReadAndReap(const Events& events) {
     }
     for (auto it = m_slots.begin(); it != m_slots.end();) {
         Slot& slot = **it;
-        slot.Read(m_states[slot.index], false);
+        slot.Read(m_states[slot.index], events);
         slot.process.Poll();
         if (slot.process.Over()) {
             Finish(slot, events);

@@ -1,19 +1,17 @@
 // Several command lines run at once, at most N at a time, each in its own process group through
-// the one process runner. The pool reads every job's ffmpeg commentary (progress and the lines that
-// explain a failure) and stops every job when asked; it never decides what a result means.
+// the one process runner, each watched by its RunWatch and judged by JudgeRun when it ends. A lone
+// run is a pool of one. Every job is stopped when asked.
 #pragma once
 
-#include <chrono>
 #include <cstddef>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "jobs/console_text.h"
-#include "jobs/progress.h"
+#include "jobs/run_watch.h"
 
 namespace mk {
 
@@ -22,6 +20,7 @@ class ShellProcess;
 struct JobSpec {
     std::string name;                // what progress and the summary call it
     std::string line;                // run with /bin/sh -c
+    std::string output;              // the file it is to write, judged at its end ("": none)
     std::optional<double> duration;  // seconds of media, when known beforehand
 };
 
@@ -29,13 +28,9 @@ enum class JobPhase { Waiting, Running, Done };
 
 struct JobState {
     JobPhase phase = JobPhase::Waiting;
-    bool started = false;  // false: /bin/sh could not be started (or the job never began)
-    bool stopped = false;  // ended by a stop the pool was asked for
-    int status = -1;       // as the shell reports it: exit code, or 128 + signal
-    ProgressParser progress;
-    std::deque<std::string> lastLines;  // of its stderr, whole lines
-    std::chrono::steady_clock::time_point startTime;
-    double seconds = 0;  // wall time it ran
+    RunEnd end;
+    RunWatch watch;   // of its stderr
+    Verdict verdict;  // once done
 
     // 0..1 of this job: 1 once done, the parsed percentage while it runs.
     double Fraction() const;
@@ -46,11 +41,13 @@ public:
     struct Events {
         std::function<void(std::size_t)> onStart;  // index into the jobs
         std::function<void(std::size_t)> onEnd;
-        std::function<void()> onTick;       // a few times a second
+        std::function<void(std::size_t, std::string_view)> onStderr;  // as it comes
+        std::function<void()> onTick;                                 // a few times a second
         std::function<int()> stopRequests;  // polled: how often a stop was asked for (0: never)
     };
 
-    JobPool(std::vector<JobSpec> jobs, std::size_t parallel);
+    // `passStdout`: the jobs write their standard output into ours, else into /dev/null.
+    JobPool(std::vector<JobSpec> jobs, std::size_t parallel, bool passStdout = false);
     ~JobPool();
 
     // Runs every job (or until a stop), returns when the last started one is over.
@@ -73,6 +70,7 @@ private:
     std::vector<JobState> m_states;
     std::vector<std::unique_ptr<Slot>> m_slots;  // the jobs running now
     std::size_t m_parallel;
+    bool m_passStdout;
     std::size_t m_next = 0;
     bool m_stopping = false;  // no job starts any more
     int m_stopsSeen = 0;

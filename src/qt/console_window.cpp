@@ -1,5 +1,6 @@
 #include "qt/console_window.h"
 
+#include <QEvent>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -30,12 +31,11 @@ ConsoleWindow::ConsoleWindow(const std::string& commandLine, const ConsoleOption
       m_commandLine(commandLine),
       m_options(options),
       m_process(options.stopPolicy),
-      m_text(kMaxLines),
-      m_progress(options.batch) {
-    setWindowTitle(tr("Morvakelin console"));
+      m_watch(options.batch, kMaxLines) {
     setSizeGripEnabled(true);
     resize(860, 520);
     BuildWidgets();
+    Retranslate();
     LayOut();
     FollowOutput();
 
@@ -62,27 +62,48 @@ void ConsoleWindow::BuildWidgets() {
     m_output->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_output->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_output->setCursorWidth(0);  // read only: selectable, but no caret that invites typing
-    m_output->setAccessibleName(tr("Command output"));
 
     m_bar = new QProgressBar(this);
     m_bar->setRange(0, 100);
     m_bar->setValue(0);
     m_bar->setFormat(QString());
-    m_bar->setAccessibleName(tr("Progress"));
     m_timeLeft = new QLabel(this);
-    // As wide as its longest text from the start, so the bar beside it keeps its width.
-    m_timeLeft->setMinimumWidth(
-        m_timeLeft->fontMetrics().horizontalAdvance(tr("Time left: %1").arg("00:00:00")));
     m_timeLeft->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_status = new QLabel(this);
     m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_status->setAccessibleName(tr("Command status"));
 
-    m_stopButton = new QPushButton(tr("Stop"), this);
+    m_stopButton = new QPushButton(this);
     m_stopButton->setEnabled(false);
-    m_closeButton = new QPushButton(tr("Close"), this);
+    m_closeButton = new QPushButton(this);
     m_closeButton->setAutoDefault(false);
     m_stopButton->setAutoDefault(false);
+}
+
+void ConsoleWindow::Retranslate() {
+    // The status is kept untranslated, so a change of language reaches it too.
+    QString status;
+    if (m_statusSource != nullptr) {
+        status = m_statusArg.isEmpty() ? tr(m_statusSource) : tr(m_statusSource).arg(m_statusArg);
+    }
+    setWindowTitle(m_ended ? tr("Morvakelin console - %1").arg(status) : tr("Morvakelin console"));
+    m_output->setAccessibleName(tr("Command output"));
+    m_bar->setAccessibleName(tr("Progress"));
+    // As wide as its longest text from the start, so the bar beside it keeps its width.
+    m_timeLeft->setMinimumWidth(
+        m_timeLeft->fontMetrics().horizontalAdvance(tr("Time left: %1").arg("00:00:00")));
+    m_status->setText(status);
+    // A screen reader announces the name: it says what the label is about, not only its text.
+    m_status->setAccessibleName(status.isEmpty() ? tr("Command status")
+                                                 : tr("Command status: %1").arg(status));
+    m_stopButton->setText(tr("Stop"));
+    m_closeButton->setText(tr("Close"));
+}
+
+void ConsoleWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        Retranslate();
+    }
+    QDialog::changeEvent(event);
 }
 
 void ConsoleWindow::LayOut() {
@@ -130,15 +151,15 @@ void ConsoleWindow::Start() {
     }
     m_running = true;
     m_stopButton->setEnabled(true);
-    SetStatus(tr("Running"));
+    SetStatus(QT_TR_NOOP("Running"));
     ShowNoPercentage();
-    m_clock.start();
+    m_watch = RunWatch(m_options.batch, kMaxLines);  // its clock starts now
     ShellOptions shell;
     shell.out = Route::Pipe;
     shell.err = Route::OtherOne;  // one stream, in the order the command wrote it
     if (!m_process.Start(m_commandLine, shell)) {
         m_result.exitStatus = -1;
-        Done(tr("Could not start /bin/sh"));
+        Done(QT_TR_NOOP("Could not start /bin/sh"));
         return;
     }
     m_group = m_process.Pid();
@@ -159,8 +180,7 @@ void ConsoleWindow::ReadOutput() {
     if (data.empty()) {
         return;
     }
-    m_progress.Feed(data);
-    m_text.Feed(data);
+    m_watch.Feed(data);
     m_dirty = true;
 }
 
@@ -173,11 +193,11 @@ void ConsoleWindow::Flush() {
         // The last block is the line being written; it is replaced by the lines ended since the
         // last flush (the first of them is its finished form) and the new line being written.
         QString text;
-        for (const std::string& line : m_text.TakeFinishedLines()) {
+        for (const std::string& line : m_watch.TakeLines()) {
             text += QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
             text += QLatin1Char('\n');
         }
-        const std::string& current = m_text.CurrentLine();
+        const std::string& current = m_watch.CurrentLine();
         text += QString::fromUtf8(current.data(), static_cast<qsizetype>(current.size()));
 
         QTextCursor cursor(m_output->document());
@@ -195,7 +215,7 @@ void ConsoleWindow::UpdateProgress() {
     if (!m_running) {
         return;
     }
-    const auto percent = m_progress.Percent();
+    const auto percent = m_watch.Progress().Percent();
     if (!percent) {
         ShowNoPercentage();
         m_timeLeft->clear();
@@ -203,7 +223,7 @@ void ConsoleWindow::UpdateProgress() {
     }
     m_bar->setFormat(QStringLiteral("%p%"));
     m_bar->setValue(*percent);
-    const auto left = m_progress.SecondsLeft(m_clock.elapsed() / 1000.0);
+    const auto left = m_watch.TimeLeft();
     m_timeLeft->setText(left ? tr("Time left: %1").arg(QString::fromStdString(FormatClock(*left)))
                              : QString());
 }
@@ -222,7 +242,7 @@ void ConsoleWindow::Stop() {
     }
     m_result.stopped = true;
     m_stopButton->setEnabled(false);
-    SetStatus(tr("Stopping..."));
+    SetStatus(QT_TR_NOOP("Stopping..."));
     m_process.Stop();
 }
 
@@ -233,7 +253,7 @@ void ConsoleWindow::PollProcess() {
         OnShellFinished();
     }
     if (m_result.stopped && m_process.Over()) {
-        Done(tr("Stopped"));
+        Done(QT_TR_NOOP("Stopped"));
     }
 }
 
@@ -245,13 +265,21 @@ void ConsoleWindow::OnShellFinished() {
     m_result.exitStatus = m_process.ExitCode().value_or(-1);
     if (const auto code = m_process.ExitCode()) {
         // Said plainly: a run that ended with an error is no finished encode.
-        Done(*code == 0 ? tr("Finished, exit status 0") : tr("Failed, exit status %1").arg(*code));
+        if (*code != 0) {
+            Done(QT_TR_NOOP("Failed, exit status %1"), QString::number(*code));
+        } else if (m_watch.Damage().Count() == 0) {
+            Done(QT_TR_NOOP("Finished, exit status 0"));
+        } else {
+            Done(
+                QT_TR_NOOP("Finished, exit status 0 - ffmpeg met errors in the source; the "
+                           "output may be incomplete"));
+        }
     } else {
-        Done(tr("Ended abnormally (the shell was killed)"));
+        Done(QT_TR_NOOP("Ended abnormally (the shell was killed)"));
     }
 }
 
-void ConsoleWindow::Done(const QString& status) {
+void ConsoleWindow::Done(const char* status, const QString& arg) {
     if (!m_running) {
         return;
     }
@@ -261,11 +289,11 @@ void ConsoleWindow::Done(const QString& status) {
     if (m_outputNotifier) {
         m_outputNotifier->setEnabled(false);
     }
-    m_text.Finish();
+    m_watch.Finish();
     m_dirty = true;
     Flush();
     m_stopButton->setEnabled(false);
-    ShowEnd(status);
+    ShowEnd(status, arg);
     emit Finished();
     // The end has come while the user was asked whether to stop it: the question is moot, and
     // the window closes as the user asked.
@@ -277,26 +305,26 @@ void ConsoleWindow::Done(const QString& status) {
     }
 }
 
-void ConsoleWindow::ShowEnd(const QString& status) {
-    SetStatus(status);
+void ConsoleWindow::ShowEnd(const char* status, const QString& arg) {
+    m_ended = true;
+    SetStatus(status, arg);
     m_timeLeft->clear();
     // The bar tells where the run got to, and no longer that it is running.
     if (!m_result.stopped && m_result.exitStatus == 0) {
         m_bar->setFormat(QStringLiteral("%p%"));
         m_bar->setValue(100);
     } else {
-        const auto percent = m_progress.Percent();
+        const auto percent = m_watch.Progress().Percent();
         m_bar->setValue(percent.value_or(0));
         m_bar->setFormat(percent ? QStringLiteral("%p%") : QString());
     }
-    setWindowTitle(tr("Morvakelin console - %1").arg(status));
     m_closeButton->setFocus(Qt::OtherFocusReason);
 }
 
-void ConsoleWindow::SetStatus(const QString& status) {
-    m_status->setText(status);
-    // A screen reader announces the name: it says what the label is about, not only its text.
-    m_status->setAccessibleName(tr("Command status: %1").arg(status));
+void ConsoleWindow::SetStatus(const char* status, const QString& arg) {
+    m_statusSource = status;
+    m_statusArg = arg;
+    Retranslate();
 }
 
 bool ConsoleWindow::AskStop() {

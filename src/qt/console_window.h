@@ -1,18 +1,17 @@
 // Our stand-in for a "cmd /K" console: runs one command line with /bin/sh, shows its output live
 // and stays open after it ends, until the user closes it. Adds what a bare console lacks: a
-// progress bar read from ffmpeg's output, the exit status, and a Stop that ends the whole command.
+// progress bar read from ffmpeg's output, the exit status, a warning when ffmpeg met damage in the
+// source, and a Stop that ends the whole command.
 #pragma once
 
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QTimer>
 
 #include <functional>
 #include <optional>
 #include <string>
 
-#include "jobs/console_text.h"
-#include "jobs/progress.h"
+#include "jobs/run_watch.h"
 #include "platform/desktop.h"
 #include "platform/process_runner.h"
 
@@ -55,7 +54,7 @@ public:
     QString StatusText() const;
     QProgressBar* ProgressBar() const { return m_bar; }
     QPushButton* StopButton() const { return m_stopButton; }
-    const ProgressParser& Progress() const { return m_progress; }
+    const ProgressParser& Progress() const { return m_watch.Progress(); }
 
     // Asked before closing a window whose command still runs; the default shows a question box.
     void SetConfirmStop(std::function<bool()> confirm) { m_confirmStop = std::move(confirm); }
@@ -66,6 +65,7 @@ signals:
 
 protected:
     void reject() override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void ReadOutput();
@@ -73,22 +73,22 @@ private:
     void UpdateProgress();
     void ShowNoPercentage();
     void BuildWidgets();
+    void Retranslate();
     void LayOut();
     void FollowOutput();
     void PollProcess();
     void OnShellFinished();
-    void Done(const QString& status);
-    void ShowEnd(const QString& status);
-    void SetStatus(const QString& status);
+    // Statuses are untranslated texts (QT_TR_NOOP), with the number of a %1 if they have one.
+    void Done(const char* status, const QString& arg = {});
+    void ShowEnd(const char* status, const QString& arg);
+    void SetStatus(const char* status, const QString& arg = {});
     bool AskStop();
 
     std::string m_commandLine;
     ConsoleOptions m_options;
     ShellProcess m_process;
     QSocketNotifier* m_outputNotifier = nullptr;
-    ConsoleText m_text;
-    ProgressParser m_progress;
-    QElapsedTimer m_clock;
+    RunWatch m_watch;
     QTimer m_flushTimer;
     QTimer m_pollTimer;
     bool m_dirty = false;
@@ -97,6 +97,9 @@ private:
     bool m_closeWhenOver = false;
     qint64 m_group = 0;
     ConsoleResult m_result;
+    const char* m_statusSource = nullptr;
+    QString m_statusArg;
+    bool m_ended = false;
     std::function<bool()> m_confirmStop;
     QMessageBox* m_question = nullptr;  // the stop question while it is open
 

@@ -1,5 +1,6 @@
 #include "qt/document_opener.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPointer>
@@ -29,8 +30,12 @@ bool IsPage(const std::string& path) {
 }
 
 void ShowCannotOpen(Desktop& desktop, const std::string& path, const std::string& why) {
-    desktop.ShowMessage("No program here opens\n" + path + "\n\n" + why, "Cannot open file",
-                        MessageIcon::Stop);
+    // The path goes in as its bytes, which need not be UTF-8.
+    desktop.ShowMessage(
+        FromQ(QCoreApplication::translate("mk::DocumentOpener", "No program here opens")) + "\n" +
+            path + "\n\n" + why,
+        FromQ(QCoreApplication::translate("mk::DocumentOpener", "Cannot open file")),
+        MessageIcon::Stop);
 }
 
 // Polls a command that is not waited for until its shell ends, then hands over its status. The
@@ -64,7 +69,9 @@ void Play(const std::string& player, const std::string& path, Desktop& desktop) 
         options.args = {player, path, QFile::encodeName(errors->fileName()).toStdString()};
     }
     if (options.args.empty() || !process->Start(kPlayLine, options)) {
-        ShowCannotOpen(desktop, path, player + " could not be started.");
+        ShowCannotOpen(desktop, path,
+                       player + FromQ(QCoreApplication::translate("mk::DocumentOpener",
+                                                                  " could not be started.")));
         return;
     }
     QElapsedTimer clock;
@@ -87,8 +94,10 @@ void OpenWithoutDesktop(const std::string& path, QWidget* parent, Desktop& deskt
     const std::string player = FindFfplay();
     if (player.empty()) {
         ShowCannotOpen(desktop, path,
-                       "Install ffplay (it comes with ffmpeg) or choose a default program for "
-                       "this type of file on your desktop.");
+                       FromQ(QCoreApplication::translate(
+                           "mk::DocumentOpener",
+                           "Install ffplay (it comes with ffmpeg) or choose a default program for "
+                           "this type of file on your desktop.")));
         return;
     }
     Play(player, path, desktop);

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <QEvent>
 #include <QPointer>
 #include <QStringDecoder>
 #include <QTextBrowser>
@@ -22,16 +23,29 @@ QPointer<HelpViewer>& TheViewer() {
 }  // namespace
 
 HelpViewer::HelpViewer(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(tr("Morvakelin Help"));
     setSizeGripEnabled(true);
     setModal(false);
     resize(720, 600);
     m_browser = new QTextBrowser(this);
     m_browser->setOpenExternalLinks(true);
-    m_browser->setAccessibleName(tr("Help text"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_browser);
+    Retranslate();
+}
+
+void HelpViewer::Retranslate() {
+    // The page names itself ("Morvakelin Hilfe"); the file name means nothing to a reader.
+    const QString title = m_browser->documentTitle().simplified();
+    setWindowTitle(title.isEmpty() ? tr("Morvakelin Help") : title);
+    m_browser->setAccessibleName(tr("Help text"));
+}
+
+void HelpViewer::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        Retranslate();
+    }
+    QDialog::changeEvent(event);
 }
 
 bool HelpViewer::Open(const std::string& path, int context) {
@@ -53,9 +67,7 @@ bool HelpViewer::Open(const std::string& path, int context) {
 
     m_browser->document()->setBaseUrl(UrlFromBytes(path));
     m_browser->setHtml(html);
-    // The page names itself ("Morvakelin Hilfe"); the file name means nothing to a reader.
-    const QString title = m_browser->documentTitle().simplified();
-    setWindowTitle(title.isEmpty() ? tr("Morvakelin Help") : title);
+    Retranslate();
     show();
     raise();
     activateWindow();

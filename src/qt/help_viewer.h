@@ -27,7 +27,12 @@ public:
 
     static QString AnchorFor(int context) { return QStringLiteral("ctx-%1").arg(context); }
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    void Retranslate();
+
     QTextBrowser* m_browser = nullptr;
 };
 

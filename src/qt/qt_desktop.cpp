@@ -37,8 +37,10 @@ void QtDesktop::ShowMessage(const std::string& text, const std::string& title, M
     box.setTextFormat(Qt::PlainText);
     // The icon tells a failure from a notice; a screen reader hears it as a word.
     if (auto* iconLabel = box.findChild<QLabel*>(QStringLiteral("qt_msgboxex_icon_label"))) {
-        iconLabel->setAccessibleName(icon == MessageIcon::Stop ? QStringLiteral("Error")
-                                                               : QStringLiteral("Information"));
+        iconLabel->setAccessibleName(
+            icon == MessageIcon::Stop
+                ? QCoreApplication::translate("mk::QtDesktop", "Error")
+                : QCoreApplication::translate("mk::QtDesktop", "Information"));
     }
     box.exec();
 }

@@ -1,6 +1,7 @@
 #include "qt/text_editor_window.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -23,33 +24,47 @@ namespace mk {
 
 TextEditorWindow::TextEditorWindow(const std::string& path, QWidget* parent)
     : QDialog(parent), m_path(QString::fromStdString(path)) {
-    setWindowTitle(tr("%1 - Morvakelin editor").arg(QFileInfo(m_path).fileName()));
     setSizeGripEnabled(true);
     resize(760, 520);
 
     m_editor = new QPlainTextEdit(this);
     m_editor->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_editor->setLineWrapMode(QPlainTextEdit::NoWrap);
-    m_editor->setAccessibleName(tr("Text of %1").arg(QFileInfo(m_path).fileName()));
     LeaveTextOnCtrlTab(m_editor);
 
-    m_saveButton = new QPushButton(tr("Save"), this);
-    auto* closeButton = new QPushButton(tr("Close"), this);
+    m_saveButton = new QPushButton(this);
+    m_closeButton = new QPushButton(this);
     m_saveButton->setAutoDefault(false);
-    closeButton->setAutoDefault(false);
+    m_closeButton->setAutoDefault(false);
+    Retranslate();
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(m_saveButton);
-    buttons->addWidget(closeButton);
+    buttons->addWidget(m_closeButton);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_editor, 1);
     layout->addLayout(buttons);
 
     connect(m_saveButton, &QPushButton::clicked, this, [this] { Save(); });
-    connect(closeButton, &QPushButton::clicked, this, &TextEditorWindow::reject);
+    connect(m_closeButton, &QPushButton::clicked, this, &TextEditorWindow::reject);
     auto* saveKey = new QShortcut(QKeySequence::Save, this);
     connect(saveKey, &QShortcut::activated, this, [this] { Save(); });
+}
+
+void TextEditorWindow::Retranslate() {
+    const QString name = QFileInfo(m_path).fileName();
+    setWindowTitle(tr("%1 - Morvakelin editor").arg(name));
+    m_editor->setAccessibleName(tr("Text of %1").arg(name));
+    m_saveButton->setText(tr("Save"));
+    m_closeButton->setText(tr("Close"));
+}
+
+void TextEditorWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        Retranslate();
+    }
+    QDialog::changeEvent(event);
 }
 
 void TextEditorWindow::Edit(const std::string& path, QWidget* parent) {

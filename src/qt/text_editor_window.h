@@ -39,14 +39,18 @@ public:
 
 protected:
     void reject() override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    void Retranslate();
+
     QString m_path;
     bool m_latin1 = false;
     bool m_crlf = false;
     std::function<UnsavedAnswer()> m_askUnsaved;
     QPlainTextEdit* m_editor = nullptr;
     QPushButton* m_saveButton = nullptr;
+    QPushButton* m_closeButton = nullptr;
 };
 
 }  // namespace mk

@@ -1,8 +1,17 @@
 // Captions, the language file and the help commands through the real form.
 #include <sys/stat.h>
 
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "qt/console_window.h"
+#include "qt/help_viewer.h"
+#include "qt/text_editor_window.h"
+#include "qt/ui_language.h"
 #include "res/dialog_template.h"
 #include "support/form_fixture.h"
+#include "support/process_watch.h"
 
 using namespace mk::ids;
 
@@ -57,6 +66,7 @@ const CaptionRow kRows[] = {
 class LanguageTest : public FormTest {
 protected:
     void SetUp() override {}  // each test prepares the language file before the form starts
+    void TearDown() override { mk::UseInterfaceLanguage("english"); }
 
     std::string Caption(const CaptionRow& row) const {
         return row.menu ? dlg->MenuAction(row.id)->text().toStdString() : dlg->ControlText(row.id);
@@ -177,4 +187,46 @@ TEST_F(LanguageTest, HelpAndSupportFollowTheLanguage) {
     dlg->OnSupport();
     EXPECT_EQ(desktop.openedDocuments.back(), f + "Conf/support_eng.htm");
     EXPECT_TRUE(desktop.messages.empty());  // a missing page says nothing
+}
+
+// The windows around the form follow the menu, open ones included, and so do Qt's own buttons.
+TEST_F(LanguageTest, ConsoleEditorHelpAndButtonsFollowTheLanguage) {
+    MakeForm(mk::ShellDialect::Posix());
+    mk::ConsoleWindow console("sleep 30", mk::ConsoleOptions{});
+    console.Start();
+    console.Stop();
+    ASSERT_TRUE(WaitFor([&] { return !console.IsRunning(); }));
+    mk::TextEditorWindow editor(desktop.ProgramFolder() + "TV.avs");
+    const std::string page = WriteFile("help.htm", "<html><body>no title</body></html>");
+    ASSERT_TRUE(mk::HelpViewer::Show(page, 4, dlg.get()));
+    QMessageBox box(
+        QMessageBox::Question, "", "",
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Discard | QMessageBox::Cancel);
+    auto button = [&](QMessageBox::StandardButton b) { return box.button(b)->text(); };
+    const struct {
+        std::function<QString()> shown;
+        const char* english;
+        const char* german;
+    } rows[] = {
+        {[&] { return console.windowTitle(); }, "Morvakelin console - Stopped",
+         "Morvakelin-Konsole - Angehalten"},
+        {[&] { return console.StopButton()->text(); }, "Stop", "Anhalten"},
+        {[&] { return editor.windowTitle(); }, "TV.avs - Morvakelin editor",
+         "TV.avs - Morvakelin-Editor"},
+        {[&] { return editor.Editor()->accessibleName(); }, "Text of TV.avs", "Text von TV.avs"},
+        {[&] { return mk::HelpViewer::Instance()->windowTitle(); }, "Morvakelin Help",
+         "Morvakelin Hilfe"},
+        {[&] { return button(QMessageBox::Yes); }, "&Yes", "&Ja"},
+        {[&] { return button(QMessageBox::No); }, "&No", "&Nein"},
+        {[&] { return button(QMessageBox::Discard); }, "Discard", "Verwerfen"},
+        {[&] { return button(QMessageBox::Cancel); }, "Cancel", "Abbrechen"},
+    };
+    for (const bool german : {true, false, true}) {
+        german ? dlg->OnLanguageDeutsch() : dlg->OnLanguageEnglish();
+        QCoreApplication::sendPostedEvents();  // Qt posts the change to every window
+        for (const auto& row : rows) {
+            EXPECT_EQ(row.shown().toStdString(), german ? row.german : row.english);
+        }
+    }
+    mk::HelpViewer::Instance()->close();
 }

@@ -1,14 +1,18 @@
-// Reading ffmpeg's stderr for progress, and what the console shows of it.
+// Reading ffmpeg's stderr for progress, what the console shows of it, and the one pipeline that
+// watches and judges every run.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "jobs/console_text.h"
+#include "jobs/job_pool.h"
 #include "jobs/progress.h"
+#include "support/temp_dir.h"
 
 namespace mk {
 namespace {
@@ -196,6 +200,40 @@ TEST(JobsConsoleText, PendingLinesAreBoundedAndLongLinesSplit) {
         joined += line;
     }
     EXPECT_EQ(joined, big);
+}
+
+// Every job watched and judged alike (damage counted, long lines shortened, no size asked of a
+// device), and never more jobs at once than the pool is given.
+TEST(JobsPipeline, EveryJobWatchedAndJudgedWithinItsLimit) {
+    const test::TempDir dir;
+    std::ofstream(dir.File("empty"));
+    const std::string why = std::string(900, 'p') + " the reason";
+    const std::vector<JobSpec> jobs = {
+        {"damaged", "echo 'Error while decoding stream #0:0' >&2", "/dev/null", {}},
+        {"failed", "echo '" + why + "' >&2; echo 'frame=1 time=00:00:01.00' >&2; exit 3", "", {}},
+        {"missing", "true", dir.File("none"), {}},
+        {"empty", "true", dir.File("empty"), {}}};
+    const RunResult results[] = {RunResult::Good, RunResult::Failed, RunResult::NoOutput,
+                                 RunResult::EmptyOutput};
+    for (const std::size_t limit : {1, 3}) {
+        JobPool pool(jobs, limit);
+        std::size_t most = 0;
+        JobPool::Events events;
+        events.onStart = [&](std::size_t) {
+            most = std::max<std::size_t>(
+                most,
+                std::count_if(pool.States().begin(), pool.States().end(),
+                              [](const JobState& s) { return s.phase == JobPhase::Running; }));
+        };
+        pool.Run(events);
+        EXPECT_EQ(most, limit);
+        for (std::size_t i = 0; i < jobs.size(); ++i) {
+            EXPECT_EQ(pool.States()[i].verdict.result, results[i]) << jobs[i].name;
+            EXPECT_EQ(pool.States()[i].watch.Damage().Count(), i == 0 ? 1u : 0u) << i;
+        }
+        const std::string reason = pool.States()[1].watch.Reason();
+        EXPECT_TRUE(reason.size() <= 400 && reason.ends_with("the reason")) << reason;
+    }
 }
 
 }  // namespace

@@ -1,0 +1,179 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>QFileDialog</name>
+    <message>
+        <source>%1
+File not found.
+Please verify the correct file name was given.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 already exists.
+Do you want to replace it?</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>mk::ConsoleWindow</name>
+    <message>
+        <source>Morvakelin console</source>
+        <translation>Morvakelin-Konsole</translation>
+    </message>
+    <message>
+        <source>Morvakelin console - %1</source>
+        <translation>Morvakelin-Konsole - %1</translation>
+    </message>
+    <message>
+        <source>Command output</source>
+        <translation>Ausgabe des Kommandos</translation>
+    </message>
+    <message>
+        <source>Progress</source>
+        <translation>Fortschritt</translation>
+    </message>
+    <message>
+        <source>Time left: %1</source>
+        <translation>Restzeit: %1</translation>
+    </message>
+    <message>
+        <source>Command status</source>
+        <translation>Status des Kommandos</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Anhalten</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Running</source>
+        <translation>Läuft</translation>
+    </message>
+    <message>
+        <source>Could not start /bin/sh</source>
+        <translation>/bin/sh ließ sich nicht starten</translation>
+    </message>
+    <message>
+        <source>Batch running - no percentage for a batch</source>
+        <translation>Stapel läuft - für einen Stapel gibt es keinen Prozentwert</translation>
+    </message>
+    <message>
+        <source>Running - no duration known</source>
+        <translation>Läuft - keine Dauer bekannt</translation>
+    </message>
+    <message>
+        <source>Stopping...</source>
+        <translation>Wird angehalten...</translation>
+    </message>
+    <message>
+        <source>Stopped</source>
+        <translation>Angehalten</translation>
+    </message>
+    <message>
+        <source>Finished, exit status 0</source>
+        <translation>Fertig, Exit-Status 0</translation>
+    </message>
+    <message>
+        <source>Finished, exit status 0 - ffmpeg met errors in the source; the output may be incomplete</source>
+        <translation>Fertig, Exit-Status 0 - ffmpeg fand Fehler in der Quelle; die Ausgabe ist vielleicht unvollständig</translation>
+    </message>
+    <message>
+        <source>Failed, exit status %1</source>
+        <translation>Fehlgeschlagen, Exit-Status %1</translation>
+    </message>
+    <message>
+        <source>Ended abnormally (the shell was killed)</source>
+        <translation>Abgebrochen (die Shell wurde beendet)</translation>
+    </message>
+    <message>
+        <source>Command status: %1</source>
+        <translation>Status des Kommandos: %1</translation>
+    </message>
+    <message>
+        <source>The command is still running. Stop it?</source>
+        <translation>Das Kommando läuft noch. Anhalten?</translation>
+    </message>
+</context>
+<context>
+    <name>mk::DocumentOpener</name>
+    <message>
+        <source>No program here opens</source>
+        <translation>Kein Programm hier öffnet</translation>
+    </message>
+    <message>
+        <source>Cannot open file</source>
+        <translation>Datei kann nicht geöffnet werden</translation>
+    </message>
+    <message>
+        <source> could not be started.</source>
+        <translation> ließ sich nicht starten.</translation>
+    </message>
+    <message>
+        <source>Install ffplay (it comes with ffmpeg) or choose a default program for this type of file on your desktop.</source>
+        <translation>Installieren Sie ffplay (es kommt mit ffmpeg) oder wählen Sie auf Ihrem Desktop ein Standardprogramm für diese Art Datei.</translation>
+    </message>
+</context>
+<context>
+    <name>mk::HelpViewer</name>
+    <message>
+        <source>Morvakelin Help</source>
+        <translation>Morvakelin Hilfe</translation>
+    </message>
+    <message>
+        <source>Help text</source>
+        <translation>Hilfetext</translation>
+    </message>
+</context>
+<context>
+    <name>mk::QtDesktop</name>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
+    </message>
+    <message>
+        <source>Information</source>
+        <translation>Information</translation>
+    </message>
+</context>
+<context>
+    <name>mk::TextEditorWindow</name>
+    <message>
+        <source>%1 - Morvakelin editor</source>
+        <translation>%1 - Morvakelin-Editor</translation>
+    </message>
+    <message>
+        <source>Text of %1</source>
+        <translation>Text von %1</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Speichern</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Morvakelin editor</source>
+        <translation>Morvakelin-Editor</translation>
+    </message>
+    <message>
+        <source>Cannot read %1</source>
+        <translation>%1 kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>Cannot save %1:
+%2</source>
+        <translation>%1 kann nicht gespeichert werden:
+%2</translation>
+    </message>
+    <message>
+        <source>Save the changes to %1?</source>
+        <translation>Änderungen an %1 speichern?</translation>
+    </message>
+</context>
+</TS>
