@@ -37,7 +37,8 @@ struct FileType {
     std::string_view description, extension;
 };
 
-enum class DiscKind { DvdVideoFolder, DvdVideoIso, SvcdCueBin, VcdCueBin };
+// What a disc of the target is made into.
+enum class DiscOutput { DvdVideoFolder, DvdVideoIso, SvcdCueBin, VcdCueBin };
 
 struct Target {
     std::string_view word;
@@ -51,7 +52,7 @@ struct Target {
     std::span<const MoreOption> moreOptions;
     std::string_view audioEnd;  // just before "-y" and the output
     FileType withAudio, videoOnly;
-    std::span<const DiscKind> discs;
+    std::span<const DiscOutput> discs;
 };
 
 namespace target_data {
@@ -64,9 +65,9 @@ inline constexpr MoreOption kQmin[] = {{" -qmin 2", "qmin"}};
 inline constexpr MoreOption kDvdMore[] = {{" -qmin 2", "qmin"}, {" -sameq", "sameq", true}};
 inline constexpr MoreOption kMpeg4More[] = {{" -vtag xvid", "vtag"},
                                             {" -qmin 2", "qmin", false, true}};
-inline constexpr DiscKind kDvdDiscs[] = {DiscKind::DvdVideoFolder, DiscKind::DvdVideoIso};
-inline constexpr DiscKind kSvcdDiscs[] = {DiscKind::SvcdCueBin};
-inline constexpr DiscKind kVcdDiscs[] = {DiscKind::VcdCueBin};
+inline constexpr DiscOutput kDvdDiscs[] = {DiscOutput::DvdVideoFolder, DiscOutput::DvdVideoIso};
+inline constexpr DiscOutput kSvcdDiscs[] = {DiscOutput::SvcdCueBin};
+inline constexpr DiscOutput kVcdDiscs[] = {DiscOutput::VcdCueBin};
 inline constexpr FileType kMpg{"MPEG Files", "mpg"}, kM2v{"MPEG2 Video Stream", "m2v"};
 inline constexpr FileType k3gp{"3GP Video Files", "3gp"};
 }  // namespace target_data

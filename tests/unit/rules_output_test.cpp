@@ -63,7 +63,7 @@ TEST(OutputChooser, FirstMatchingRowDecides) {
 }
 
 TEST(TargetRows, ListOrderAndTheDiscsEachCanMake) {
-    using D = DiscKind;
+    using D = DiscOutput;
     const std::vector<std::pair<std::string_view, std::vector<D>>> rows = {
         {"dvd", {D::DvdVideoFolder, D::DvdVideoIso}},
         {"svcd", {D::SvcdCueBin}},
