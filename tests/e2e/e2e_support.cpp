@@ -7,8 +7,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "common/locate.h"
 #include "form/form_model.h"
+#include "installed/locate.h"
 
 namespace mk::e2e {
 
