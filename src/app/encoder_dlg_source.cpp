@@ -92,26 +92,6 @@ mk::FormEnv CEncoderDlg::Env() {
     return {m_dialect, GetProgramFolder(), IsPresettingOn()};
 }
 
-void CEncoderDlg::ApplyControlRules() {
-    ApplyChanges(mk::ApplyControlRules(*this, mk::ContextOf(*this, IsPresettingOn())));
-}
-
-void CEncoderDlg::EnableAllControls() {
-    ApplyChanges(mk::EnableAllControls());
-}
-
-void CEncoderDlg::LockForm() {
-    ApplyChanges(mk::LockForm(*this));
-}
-
-void CEncoderDlg::SetOutputButtons() {
-    ApplyChanges(mk::SetOutputButtons(*this, FileExists(m_strOutputFile)));
-}
-
-void CEncoderDlg::SetVobControls() {
-    ApplyChanges(mk::SetVobControls(*this));
-}
-
 void CEncoderDlg::OnProcessVideoAudio() {
     UpdateData(true);
     ApplyChanges(mk::ProcessBoxChanged(*this, Env()));

@@ -73,7 +73,7 @@ TEST_P(FaultNamesE2e, ProbeEncodeAndStreamTestWorkOnTheNamedFile) {
 
     f.m_strOutputFile = (dir / (GetParam().stem + ".mpg")).string();
     const std::string codec = GetSourceAudioCodec(folder.File("Conf/test.txt"));
-    const ShellRun encode = RunShell(GenerateCommand(kPosix, folder.Path(), f, codec));
+    const ShellRun encode = RunShell(GenerateWithCodec(kPosix, folder.Path(), f, codec));
     EXPECT_EQ(encode.exitCode, 0) << encode.output;
     EXPECT_EQ(FirstOf(ProbeStreams(f.m_strOutputFile), "video")["width"], "720");
 
@@ -164,7 +164,7 @@ TEST(FaultE2e, FullDiskFailsTheEncodeWithFfmpegsMessage) {
     f.m_strSourceFile = ClipPath(Clip::PalAvi);
     f.m_strSourceExt = "avi";
     f.m_strOutputFile = (small / "out.mpg").string();
-    const ShellRun run = RunShell(GenerateCommand(kPosix, folder.Path(), f, "mp3"));
+    const ShellRun run = RunShell(GenerateWithCodec(kPosix, folder.Path(), f, "mp3"));
     ::umount2(small.c_str(), MNT_DETACH);
     EXPECT_NE(run.exitCode, 0);
     EXPECT_NE(run.output.find("No space left on device"), std::string::npos) << run.output;
