@@ -66,7 +66,6 @@ const CaptionRow kRows[] = {
 class LanguageTest : public FormTest {
 protected:
     void SetUp() override {}  // each test prepares the language file before the form starts
-    void TearDown() override { mk::UseInterfaceLanguage("english"); }
 
     std::string Caption(const CaptionRow& row) const {
         return row.menu ? dlg->MenuAction(row.id)->text().toStdString() : dlg->ControlText(row.id);

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "app/encoder_dlg.h"
+#include "qt/ui_language.h"
 #include "res/resource.h"
 #include "support/fake_desktop.h"
 #include "support/files.h"
@@ -19,6 +20,8 @@
 class FormTest : public ::testing::Test {
 protected:
     void SetUp() override { MakeForm(mk::ShellDialect::Posix()); }
+    // The windows' language is the application's: a German form leaves it German for the next.
+    void TearDown() override { mk::UseInterfaceLanguage("english"); }
 
     void MakeForm(mk::ShellDialect dialect) {
         dlg.reset();
