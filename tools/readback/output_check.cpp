@@ -59,9 +59,6 @@ std::string ShortOfWritten(std::optional<double> written, std::optional<double> 
 
 namespace {
 
-// Every packet of the input copied to nothing: the read goes to the file's end.
-const std::vector<std::string> kReadThrough = {"-map", "0", "-c", "copy", "-f", "null", "-"};
-
 ReadResult Judge(const std::string& said, bool started, const std::string& error) {
     ReadResult result;
     result.streams = ListStreams(said, Section::Inputs);
@@ -86,7 +83,6 @@ bool ReadBack::Start(const std::string& ffmpeg) {
     std::vector<std::string> argv = {ffmpeg,      "-hide_banner", "-nostdin", "-f",
                                      "concat",    "-safe",        "0",        "-protocol_whitelist",
                                      "file,pipe", "-i",           "pipe:3"};
-    argv.insert(argv.end(), kReadThrough.begin(), kReadThrough.end());
     const bool started = m_reader.StartProgram(argv, options);
     close(fds[0]);
     m_list = fds[1];
@@ -135,7 +131,6 @@ void ReadBack::Close() {
 
 ReadResult OpenAsPlayersWould(const std::string& ffmpeg, const std::string& file) {
     std::vector<std::string> argv = {ffmpeg, "-hide_banner", "-nostdin", "-i", file};
-    argv.insert(argv.end(), kReadThrough.begin(), kReadThrough.end());
     const CapturedRun run = RunCaptured(argv, Capture::Stderr);
     return Judge(run.output, run.started, run.error);
 }
