@@ -451,9 +451,9 @@ int Plan(const CliOptions& o, const std::string& programFolder, std::vector<Titl
         given.back().source = source;
     }
     if (!o.titles.empty()) {
-        const std::vector<TitleArgs> lines = ReadDiscTitles(o.titles);
+        const std::vector<StoredTitle> lines = ReadDiscTitles(o.titles);
         for (std::size_t i = 0; i < lines.size(); ++i) {
-            std::vector<std::string> args = lines[i];
+            std::vector<std::string> args = lines[i].args;
             args.insert(args.end(), {"--output", "title.mpg"});
             const ParseResult parsed = ParseCli(args);
             if (!parsed.options) {

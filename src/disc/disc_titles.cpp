@@ -1,5 +1,6 @@
 #include "disc/disc_titles.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -9,27 +10,31 @@ namespace mk::disc {
 
 namespace {
 
-std::string Line(const TitleArgs& args) {
-    std::string line;
-    for (const std::string& a : args) {
-        line += (line.empty() ? "" : "\t") + a;
+std::string Line(const StoredTitle& title) {
+    std::ostringstream line;
+    line << title.seconds;
+    for (const std::string& a : title.args) {
+        line << "\t" << a;
     }
-    return line + "\n";
+    return line.str() + "\n";
 }
 
-std::vector<TitleArgs> Parse(const std::string& text) {
-    std::vector<TitleArgs> titles;
+std::vector<StoredTitle> Parse(const std::string& text) {
+    std::vector<StoredTitle> titles;
     std::istringstream lines(text);
     for (std::string line; std::getline(lines, line);) {
         if (line.empty()) {
             continue;
         }
-        TitleArgs args;
+        StoredTitle title;
         std::istringstream words(line);
-        for (std::string word; std::getline(words, word, '\t');) {
-            args.push_back(word);
+        std::string word;
+        std::getline(words, word, '\t');
+        title.seconds = std::atof(word.c_str());
+        while (std::getline(words, word, '\t')) {
+            title.args.push_back(word);
         }
-        titles.push_back(std::move(args));
+        titles.push_back(std::move(title));
     }
     return titles;
 }
@@ -73,7 +78,7 @@ std::string ArgValue(const TitleArgs& args, const std::string& option) {
     return {};
 }
 
-std::vector<TitleArgs> ReadDiscTitles(const std::string& path) {
+std::vector<StoredTitle> ReadDiscTitles(const std::string& path) {
     const FolderLock lock(path);
     std::ifstream in(path, std::ios::binary);
     std::stringstream text;
@@ -81,16 +86,16 @@ std::vector<TitleArgs> ReadDiscTitles(const std::string& path) {
     return Parse(text.str());
 }
 
-bool WriteDiscTitles(const std::string& path, const std::vector<TitleArgs>& titles) {
+bool WriteDiscTitles(const std::string& path, const std::vector<StoredTitle>& titles) {
     const FolderLock lock(path);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    for (const TitleArgs& t : titles) {
+    for (const StoredTitle& t : titles) {
         out << Line(t);
     }
     return static_cast<bool>(out.flush());
 }
 
-bool AppendDiscTitle(const std::string& path, const TitleArgs& title) {
+bool AppendDiscTitle(const std::string& path, const StoredTitle& title) {
     const FolderLock lock(path);
     std::ofstream out(path, std::ios::binary | std::ios::app);
     out << Line(title);

@@ -13,6 +13,11 @@ namespace mk::disc {
 
 using TitleArgs = std::vector<std::string>;
 
+struct StoredTitle {
+    double seconds = 0;  // the source's length as its probe gave it (0: not known)
+    TitleArgs args;
+};
+
 // "Conf/disc_titles.txt" under the program folder (which ends in a separator).
 std::string DiscTitlesPath(const std::string& programFolder);
 
@@ -24,9 +29,9 @@ std::optional<TitleArgs> TitleArgsOf(const EncoderFields& f);
 // The value following `option` ("--source"), or "".
 std::string ArgValue(const TitleArgs& args, const std::string& option);
 
-// Each under the lock on Conf/. A missing file holds no titles.
-std::vector<TitleArgs> ReadDiscTitles(const std::string& path);
-bool WriteDiscTitles(const std::string& path, const std::vector<TitleArgs>& titles);
-bool AppendDiscTitle(const std::string& path, const TitleArgs& title);
+// Each under the lock on Conf/. A missing file holds no titles. A line starts with the length.
+std::vector<StoredTitle> ReadDiscTitles(const std::string& path);
+bool WriteDiscTitles(const std::string& path, const std::vector<StoredTitle>& titles);
+bool AppendDiscTitle(const std::string& path, const StoredTitle& title);
 
 }  // namespace mk::disc
