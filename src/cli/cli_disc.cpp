@@ -494,7 +494,8 @@ int Plan(const CliOptions& o, const std::string& programFolder, std::vector<Titl
     for (CliOptions one : given) {
         one.source = fs::absolute(one.source).lexically_normal().string();
         Title t{one.source, fs::path(one.source).stem().string(),
-                FieldsFor(one, d, programFolder, RunShellWaited), !one.noPresets};
+                FieldsFor(one, d, programFolder, CliProbe(programFolder + d.ProbeReport())),
+                !one.noPresets};
         titles.push_back(std::move(t));
     }
     const EncoderFields& first = titles.front().fields;
