@@ -176,7 +176,14 @@ int RunBatch(const CliOptions& o, const std::string& programFolder, CliIo& io) {
     std::stringstream text;
     text << in.rdbuf();
     std::vector<Planned> planned;
+    std::map<std::string, std::size_t> commandOf;  // output -> the command that makes it
     for (const std::string& line : BatchCommands(text.str(), d)) {
+        const auto [it, fresh] = commandOf.emplace(OutputOfLine(line), planned.size() + 1);
+        if (!fresh && !it->first.empty()) {
+            return Bad(io, "commands " + std::to_string(it->second) + " and " +
+                               std::to_string(planned.size() + 1) + " of " + path +
+                               " would both be encoded to " + it->first);
+        }
         Planned p;
         p.job.output = OutputOfLine(line);
         p.job.name = p.job.output.empty() ? "line " + std::to_string(planned.size() + 1)

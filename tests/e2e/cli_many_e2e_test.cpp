@@ -105,6 +105,25 @@ TEST_F(CliMany, ClashAndFailureAreReported) {
     EXPECT_GT(fs::file_size(Out("tall.mpg")), 0u);
 }
 
+// --run-batch: two commands to one output are refused before anything runs, and a command that
+// fails deletes nothing under its output name (it may be another run's finished file).
+TEST_F(CliMany, BatchClashRefusedAndAFailedCommandDeletesNothing) {
+    const std::string x = "\"" + Out("x.mpg") + "\"";
+    const struct {
+        std::string lines;
+        int exitCode;
+        const char* left;
+    } cases[] = {{"printf a > " + x + "\nprintf b > " + x + "\n", 2, ""},
+                 {"printf mine > " + x + "; exit 3\n", 1, "mine"}};
+    for (const auto& c : cases) {
+        fs::remove(Out("x.mpg"));
+        std::ofstream(m_folder.File("Conf/batch.sh")) << c.lines;
+        const ShellRun run = RunShell(Cli("--run-batch --jobs 1"));
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.output;
+        EXPECT_EQ(ReadFile(Out("x.mpg")), c.left) << run.output;
+    }
+}
+
 TEST_F(CliMany, InterruptStopsEveryJob) {
     std::string line =
         Quoted(RealFfmpeg()) +
