@@ -232,6 +232,7 @@ TEST_F(CliRun, InterruptStopsFfmpegAndRemovesTheHalfWrittenOutput) {
         kill(cli.Pid(), signal);
         Pump(cli, {});
         EXPECT_EQ(cli.ExitCode(), 128 + signal) << ReadFile(log);
+        EXPECT_NE(ReadFile(log).find("stopped; ffmpeg was interrupted"), std::string::npos);
         EXPECT_EQ(LiveProcessesNaming(Out()), 0) << signal;
         EXPECT_FALSE(fs::exists(Out())) << ReadFile(log);
         EXPECT_EQ(TemporaryBeside(Out()), "") << "the half-written output was left behind";
