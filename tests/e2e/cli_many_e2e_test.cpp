@@ -93,14 +93,20 @@ TEST_F(CliMany, ClashAndFailureAreReported) {
     EXPECT_NE(clash.output.find("would both be encoded"), std::string::npos) << clash.output;
     EXPECT_TRUE(fs::is_empty(m_folder.File("out")));
 
-    // One source that is no video among good ones: exit 1, the others done.
+    // One source that is no video among good ones: exit 1, the others done; one cut in half is
+    // good with a warning, as in a lone run.
     const std::string broken = m_folder.File("broken.avi");
     fs::copy_file(ClipPath(Clip::Broken), broken);
+    const std::string whole = ReadFile(m_sources[0]);
+    std::ofstream(m_folder.File("cut.avi"), std::ios::binary) << whole.substr(0, whole.size() / 2);
     const ShellRun run =
         RunShell(Cli("--target vcd --jobs 2 --output-dir " + Quoted(m_folder.File("out")) + " " +
-                     Quoted(m_sources[0]) + " " + Quoted(broken) + " " + Quoted(m_sources[2])));
+                     Quoted(m_sources[0]) + " " + Quoted(broken) + " " + Quoted(m_sources[2]) +
+                     " " + Quoted(m_folder.File("cut.avi"))));
     EXPECT_EQ(run.exitCode, 1) << run.output;
     EXPECT_NE(run.output.find("FAILED  broken.mpg"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("good    cut.mpg\n    warning: ffmpeg met errors"), std::string::npos)
+        << run.output;
     EXPECT_GT(fs::file_size(Out("a clip.mpg")), 0u);
     EXPECT_GT(fs::file_size(Out("tall.mpg")), 0u);
 }
