@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "cli/cli_disc.h"
 #include "cli/cli_many.h"
 #include "cli/cli_options.h"
 #include "cli/cli_process.h"
@@ -81,6 +82,9 @@ int RunCli(std::span<const std::string> args, const std::string& programFolder, 
     }
     if (o.runBatch) {
         return RunBatch(o, programFolder, io);
+    }
+    if (!o.disc.empty()) {
+        return RunDisc(o, programFolder, io);
     }
     if (!o.sources.empty()) {
         return RunSources(o, programFolder, io);

@@ -58,8 +58,10 @@ const std::array<ValueOption, 12> kValueOptions{{
     {"--more-options", {K::Text}, &O::moreOptions},
 }};
 
-const std::array<FlagOption, 11> kFlags{{
+const std::array<FlagOption, 13> kFlags{{
     {"--run-batch", &O::runBatch},
+    {"--two-pass", &O::twoPass},
+    {"--keep-files", &O::keepFiles},
     {"--correct-ratio", &O::correctRatio},
     {"--no-video", &O::noVideo},
     {"--no-audio", &O::noAudio},
@@ -74,8 +76,10 @@ const std::array<FlagOption, 11> kFlags{{
 
 // What only the whole set of options can tell; empty when all is well.
 std::string CheckTogether(const CliOptions& o) {
-    std::vector<std::pair<std::string, const std::string*>> paths{
-        {"--source", &o.source}, {"--output", &o.output}, {"--output-dir", &o.outputDir}};
+    std::vector<std::pair<std::string, const std::string*>> paths{{"--source", &o.source},
+                                                                  {"--output", &o.output},
+                                                                  {"--output-dir", &o.outputDir},
+                                                                  {"--disc", &o.disc}};
     for (const std::string& source : o.sources) {
         paths.emplace_back("a source", &source);
     }
@@ -112,7 +116,15 @@ std::string* PathOption(CliOptions& o, std::string_view name) {
     if (name == "--output") {
         return &o.output;
     }
+    if (name == "--disc") {
+        return &o.disc;
+    }
     return name == "--output-dir" ? &o.outputDir : nullptr;
+}
+
+// The disc's plain values: --chapters and --fit.
+std::optional<std::string>* DiscValue(CliOptions& o, std::string_view name) {
+    return name == "--chapters" ? &o.chapters : name == "--fit" ? &o.fit : nullptr;
 }
 
 // --jobs N: 1 to 9999; empty when taken, else the reason.
@@ -135,6 +147,17 @@ ParseResult CheckRunKind(CliOptions options) {
         if (many || !options.source.empty() || !options.output.empty() ||
             !options.outputDir.empty()) {
             return fail("--run-batch takes no source or output: it runs the batch file's lines");
+        }
+        return {options, {}};
+    }
+    const bool discOnly = options.chapters || options.fit || options.twoPass || options.keepFiles;
+    if (options.disc.empty() && discOnly) {
+        return fail("--chapters, --fit, --two-pass and --keep-files go with --disc NAME");
+    }
+    if (!options.disc.empty()) {
+        if (!many || !options.source.empty() || !options.output.empty() ||
+            !options.outputDir.empty()) {
+            return fail("--disc needs sources: morvakelin-cli [options] --disc NAME SOURCE...");
         }
         return {options, {}};
     }
@@ -194,6 +217,13 @@ ParseResult ParseCli(std::span<const std::string> args) {
             *path = *value;
             continue;
         }
+        if (auto* value = DiscValue(options, name)) {
+            *value = takeValue(false);
+            if (!*value) {
+                return fail("missing value for " + name);
+            }
+            continue;
+        }
         if (name == "--jobs") {
             const auto value = takeValue(false);
             if (!value) {
@@ -246,6 +276,7 @@ std::string Usage() {
     return "Usage: morvakelin-cli --source FILE --output FILE [options]\n"
            "       morvakelin-cli [options] --output-dir DIR [--jobs N] SOURCE...\n"
            "       morvakelin-cli --run-batch [--jobs N]\n"
+           "       morvakelin-cli [options] --disc NAME [--chapters T] [--fit SIZE] SOURCE...\n"
            "Composes the ffmpeg command Morvakelin's form would, and encodes with it.\n"
            "  --target WORD --format WORD --aspect WORD     as typed into the combo boxes\n"
            "  --video-bitrate N --width N --height N --correct-ratio\n"
@@ -258,6 +289,14 @@ std::string Usage() {
            "  --output-dir DIR each SOURCE into DIR, named after it, as Save File proposes\n"
            "  --jobs N         how many encodes run at once (default: one per core)\n"
            "  --run-batch      run the batch file's commands, N at a time\n"
+           "  --disc NAME      author the sources as one disc: target dvd makes a folder\n"
+           "                   (VIDEO_TS, AUDIO_TS) or, for NAME.iso, an image; svcd and\n"
+           "                   vcd make NAME.cue and its .bin\n"
+           "  --chapters T     a DVD chapter every T minutes (5, or M:SS as 0:30; 0: none)\n"
+           "  --fit SIZE       one video bitrate that fills SIZE: dvd5, dvd9, cd74, cd80,\n"
+           "                   or bytes with k, M, G (1000s) or Ki, Mi, Gi (1024s)\n"
+           "  --two-pass       encode each title twice, the first pass for the rate only\n"
+           "  --keep-files     keep the encoded titles in NAME-titles/ beside the disc\n"
            "  --help, --version\n"
            "The source is probed as Open File does; unless --no-presets, the presets of the\n"
            "chosen target, format and audio target are applied; options given always win.\n"

@@ -22,6 +22,12 @@ struct CliOptions {
     std::string outputDir;
     std::optional<std::size_t> jobs;
     bool runBatch = false;
+    // A disc of the sources (their titles, in order): a folder, .iso or .cue NAME; the chapter
+    // interval and the size to fill as typed (checked when the disc is planned).
+    std::string disc;
+    std::optional<std::string> chapters, fit;
+    bool twoPass = false;
+    bool keepFiles = false;
     // Texts typed into the form's boxes; nullopt leaves the box as the form and its presets have
     // it.
     std::optional<std::string> target, format, aspect;
