@@ -11,15 +11,15 @@
 #include <string_view>
 #include <vector>
 
+#include "avs2yuv/avs_script.h"
 #include "command/encoder_fields.h"
 #include "command/geometry.h"
-#include "common/avs_script.h"
-#include "common/ffmpeg_options.h"
-#include "common/probe_report.h"
-#include "common/translate.h"
 #include "jobs/avs_script.h"
 #include "probe/report_parser.h"
 #include "rules/file_filter.h"
+#include "translate/ffmpeg_options.h"
+#include "translate/probe_report.h"
+#include "translate/translate.h"
 
 namespace mk::fuzz {
 

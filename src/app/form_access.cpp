@@ -48,7 +48,9 @@ void NameComboEdit(const CEncoderDlg& dlg, const mk::LabelFor& pair) {
     auto* combo = qobject_cast<QComboBox*>(dlg.Control(pair.control));
     auto* label = qobject_cast<QLabel*>(dlg.Control(pair.label));
     if (combo != nullptr && combo->lineEdit() != nullptr && label != nullptr) {
-        combo->lineEdit()->setAccessibleName(label->text().simplified());
+        combo->lineEdit()->setAccessibleName(
+            (label->accessibleName().isEmpty() ? label->text() : label->accessibleName())
+                .simplified());
         combo->lineEdit()->setAccessibleDescription(combo->accessibleDescription());
     }
 }

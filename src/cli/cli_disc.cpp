@@ -13,14 +13,14 @@
 #include "cli/cli_board.h"
 #include "cli/cli_process.h"
 #include "cli/cli_session.h"
-#include "cli/stop_signals.h"
-#include "common/locate.h"
 #include "disc/disc_author.h"
 #include "disc/disc_fit.h"
 #include "disc/disc_readback.h"
 #include "form/form_model.h"
+#include "installed/locate.h"
 #include "jobs/job_pool.h"
 #include "platform/file_checks.h"
+#include "platform/stop_signals.h"
 
 namespace mk::cli {
 

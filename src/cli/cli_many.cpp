@@ -8,11 +8,11 @@
 #include "cli/cli_board.h"
 #include "cli/cli_process.h"
 #include "cli/cli_session.h"
-#include "cli/stop_signals.h"
 #include "form/form_model.h"
 #include "jobs/batch_commands.h"
 #include "jobs/job_pool.h"
 #include "platform/file_checks.h"
+#include "platform/stop_signals.h"
 #include "rules/output_chooser.h"
 
 namespace mk::cli {

@@ -1,6 +1,7 @@
 #include "cli/cli_process.h"
 
 #include "platform/process_runner.h"
+#include "platform/stop_signals.h"
 
 namespace mk::cli {
 

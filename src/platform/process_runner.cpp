@@ -4,11 +4,14 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -50,35 +53,19 @@ bool LiveMemberIn(pid_t group) {
     return alive;
 }
 
-// The child's side of one output stream, set up by posix_spawn's file actions.
-void RouteStream(posix_spawn_file_actions_t& actions, Route route, int target, int pipeEnd) {
-    switch (route) {
-        case Route::Pipe:
-            posix_spawn_file_actions_adddup2(&actions, pipeEnd, target);
-            break;
-        case Route::Null:
-            posix_spawn_file_actions_addopen(&actions, target, "/dev/null", O_WRONLY, 0);
-            break;
-        case Route::OtherOne:
-            posix_spawn_file_actions_adddup2(
-                &actions, target == STDOUT_FILENO ? STDERR_FILENO : STDOUT_FILENO, target);
-            break;
-        case Route::Inherit:
-            break;
-    }
-}
-
 struct Pipe {
     int read = -1;
     int write = -1;
-    bool Open() {
+    bool Open(bool nonBlocking = true) {
         int fds[2];
         if (pipe2(fds, O_CLOEXEC) != 0) {
             return false;
         }
         read = fds[0];
         write = fds[1];
-        fcntl(read, F_SETFL, O_NONBLOCK);
+        if (nonBlocking) {
+            fcntl(read, F_SETFL, O_NONBLOCK);
+        }
         return true;
     }
     void CloseWrite() {
@@ -96,52 +83,123 @@ struct Pipe {
     }
 };
 
-pid_t Spawn(const std::string& line, const ShellOptions& options, const Pipe& out,
-            const Pipe& err) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (!options.inheritStdin) {
-        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    }
-    // stdout first: a stderr that joins it must find it in place.
-    RouteStream(actions, options.out, STDOUT_FILENO, out.write);
-    RouteStream(actions, options.err, STDERR_FILENO, err.write);
+constexpr char kLifelineVariable[] = "MORVAKELIN_LIFELINE=";
+constexpr int kLifelineFloor = 64;  // above the descriptors a command line names
 
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
+// The read end of this process's lifeline. Its write end is held by this process alone
+// (close-on-exec), so it closes when this process dies, however it dies.
+int OwnLifeline() {
+    static const int readEnd = [] {
+        Pipe lifeline;
+        if (!lifeline.Open(false)) {
+            return -1;
+        }
+        const int high = fcntl(lifeline.read, F_DUPFD_CLOEXEC, kLifelineFloor);
+        close(lifeline.read);
+        return high;  // the write end stays open as long as this process lives
+    }();
+    return readEnd;
+}
+
+// What the child does between fork() and exec, prepared beforehand: only async-signal-safe
+// calls are made there.
+struct ChildPlan {
+    const char* path = nullptr;
+    std::vector<char*> argv;
+    std::vector<char*> envp;
+    ShellOptions options;
+    int outPipe = -1, errPipe = -1;
+    int lifeline = -1;
+    int report = -1;  // where the reason of a failed exec goes
+    pid_t parent = 0;
+};
+
+// `from` becomes descriptor `to` and stays open across exec.
+void Hand(int from, int to) {
+    if (from == to) {
+        fcntl(to, F_SETFD, 0);
+    } else {
+        dup2(from, to);
+    }
+}
+
+void RouteStream(Route route, int target, int pipeEnd) {
+    switch (route) {
+        case Route::Pipe:
+            Hand(pipeEnd, target);
+            break;
+        case Route::Null: {
+            const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+            Hand(null, target);
+            break;
+        }
+        case Route::OtherOne:
+            Hand(target == STDOUT_FILENO ? STDERR_FILENO : STDOUT_FILENO, target);
+            break;
+        case Route::Inherit:
+            break;
+    }
+}
+
+[[noreturn]] void BecomeCommand(const ChildPlan& plan) {
+    const ShellOptions& o = plan.options;
+    if (o.ownGroup) {
+        setpgid(0, 0);
+    }
+    if (o.endsWithUs) {
+        // Follows the thread that forked: every start happens on a thread that lives as long as
+        // the program (the main one).
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() != plan.parent) {
+            _exit(128 + SIGTERM);
+        }
+        Hand(plan.lifeline, plan.lifeline);
+    }
+    // Our own handlers (the CLI's stop signals) and ignored signals do not carry over.
+    struct sigaction byDefault {};
+    byDefault.sa_handler = SIG_DFL;
+    for (const int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE}) {
+        sigaction(s, &byDefault, nullptr);
+    }
     sigset_t none;
     sigemptyset(&none);
-    // Our own handlers (the CLI's stop signals) and ignored signals do not carry over.
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    for (const int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE}) {
-        sigaddset(&defaults, s);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    if (!o.inheritStdin) {
+        Hand(open("/dev/null", O_RDONLY | O_CLOEXEC), STDIN_FILENO);
     }
-    short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
-    if (options.ownGroup) {
-        flags |= POSIX_SPAWN_SETPGROUP;
-        posix_spawnattr_setpgroup(&attributes, 0);
+    // stdout first: a stderr that joins it must find it in place.
+    RouteStream(o.out, STDOUT_FILENO, plan.outPipe);
+    RouteStream(o.err, STDERR_FILENO, plan.errPipe);
+    if (o.fd3 >= 0) {
+        Hand(o.fd3, 3);
     }
-    posix_spawnattr_setflags(&attributes, flags);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    execve(plan.path, plan.argv.data(), plan.envp.data());
+    const int why = errno;
+    (void)!write(plan.report, &why, sizeof why);
+    _exit(127);
+}
 
-    std::vector<std::string> words{"sh", "-c", line};
-    if (!options.args.empty()) {
-        words.emplace_back("sh");  // $0
-        words.insert(words.end(), options.args.begin(), options.args.end());
+// This environment with the lifeline named (or none, when the command need not end with us).
+std::vector<std::string> ChildEnvironment(int lifeline) {
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) {
+        if (std::string_view(*e).substr(0, sizeof kLifelineVariable - 1) != kLifelineVariable) {
+            env.emplace_back(*e);
+        }
     }
-    std::vector<char*> argv;
+    if (lifeline >= 0) {
+        env.push_back(kLifelineVariable + std::to_string(lifeline));
+    }
+    return env;
+}
+
+std::vector<char*> Pointers(std::vector<std::string>& words) {
+    std::vector<char*> pointers;
     for (std::string& w : words) {
-        argv.push_back(w.data());
+        pointers.push_back(w.data());
     }
-    argv.push_back(nullptr);
-
-    pid_t pid = 0;
-    const int failed = posix_spawn(&pid, "/bin/sh", &actions, &attributes, argv.data(), environ);
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
-    return failed == 0 ? pid : -1;
+    pointers.push_back(nullptr);
+    return pointers;
 }
 
 }  // namespace
@@ -156,20 +214,65 @@ ShellProcess::~ShellProcess() {
 }
 
 bool ShellProcess::Start(const std::string& line, const ShellOptions& options) {
+    std::vector<std::string> words{"/bin/sh", "-c", line};
+    if (!options.args.empty()) {
+        words.emplace_back("sh");  // $0
+        words.insert(words.end(), options.args.begin(), options.args.end());
+    }
+    return Launch(words, options);
+}
+
+bool ShellProcess::StartProgram(const std::vector<std::string>& argv, const ShellOptions& options) {
+    return !argv.empty() && Launch(argv, options);
+}
+
+bool ShellProcess::Launch(const std::vector<std::string>& argv, const ShellOptions& options) {
     if (m_pid > 0) {
         return false;
     }
-    Pipe out, err;
+    Pipe out, err, report;
     if ((options.out == Route::Pipe && !out.Open()) ||
-        (options.err == Route::Pipe && !err.Open())) {
+        (options.err == Route::Pipe && !err.Open()) || !report.Open(false)) {
+        m_startError = std::strerror(errno);
         out.CloseAll();
         err.CloseAll();
+        report.CloseAll();
         return false;
     }
-    const pid_t pid = Spawn(line, options, out, err);
+    std::vector<std::string> words = argv;
+    ChildPlan plan;
+    plan.options = options;
+    plan.lifeline = options.endsWithUs ? OwnLifeline() : -1;
+    plan.options.endsWithUs = plan.lifeline >= 0;
+    std::vector<std::string> env = ChildEnvironment(plan.lifeline);
+    plan.path = words[0].c_str();
+    plan.argv = Pointers(words);
+    plan.envp = Pointers(env);
+    plan.outPipe = out.write;
+    plan.errPipe = err.write;
+    plan.report = report.write;
+    plan.parent = getpid();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        BecomeCommand(plan);
+    }
+    if (pid > 0 && options.ownGroup) {
+        setpgid(pid, pid);  // as the child does: a stop sent at once must reach the group
+    }
     out.CloseWrite();
     err.CloseWrite();
-    if (pid <= 0) {
+    report.CloseWrite();
+    int why = 0;
+    ssize_t got = 0;
+    while (pid > 0 && (got = read(report.read, &why, sizeof why)) < 0 && errno == EINTR) {
+    }
+    report.CloseAll();
+    if (pid <= 0 || got > 0) {
+        m_startError = std::strerror(pid <= 0 ? errno : why);
+        if (pid > 0) {
+            while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+            }
+        }
         out.CloseAll();
         err.CloseAll();
         return false;
@@ -328,6 +431,59 @@ void Pump(ShellProcess& process, const PumpHandlers& handlers) {
     // Whatever is left (a job the command left in the background may still hold the pipe).
     drain(true);
     drain(false);
+}
+
+bool LifelineCut() {
+    static const int fd = [] {
+        const char* named = std::getenv("MORVAKELIN_LIFELINE");
+        char* end = nullptr;
+        const long n = named ? std::strtol(named, &end, 10) : -1;
+        struct stat st;
+        if (n < 3 || *end != '\0' || fstat(static_cast<int>(n), &st) != 0 ||
+            !S_ISFIFO(st.st_mode)) {
+            return -1;
+        }
+        fcntl(static_cast<int>(n), F_SETFD, FD_CLOEXEC);  // our own children get ours
+        return static_cast<int>(n);
+    }();
+    // Nothing is ever written to it: it only ever reports its end.
+    pollfd end = {fd, POLLIN, 0};
+    return fd >= 0 && poll(&end, 1, 0) > 0 && (end.revents & (POLLHUP | POLLERR)) != 0;
+}
+
+CapturedRun RunCaptured(const std::vector<std::string>& argv, Capture which) {
+    CapturedRun run;
+    ShellOptions options;
+    options.inheritStdin = true;
+    options.ownGroup = false;
+    options.out = which == Capture::Stdout ? Route::Pipe : Route::Inherit;
+    options.err = which == Capture::Stderr ? Route::Pipe : Route::Inherit;
+    ShellProcess process;
+    if (!process.StartProgram(argv, options)) {
+        run.error = process.StartError();
+        return run;
+    }
+    run.started = true;
+    PumpHandlers handlers;
+    (which == Capture::Stdout ? handlers.onOut : handlers.onErr) = [&](std::string_view chunk) {
+        run.output.append(chunk);
+    };
+    // A tool whose starter died waits no longer.
+    handlers.onTick = [&] {
+        if (LifelineCut() && !process.Stopping()) {
+            process.Stop();
+        }
+    };
+    Pump(process, handlers);
+    run.status = process.Status();
+    return run;
+}
+
+std::string ReplaceProcess(const std::vector<std::string>& argv) {
+    std::vector<std::string> words = argv;
+    std::vector<char*> pointers = Pointers(words);
+    execv(pointers[0], pointers.data());
+    return "cannot run " + argv[0] + ": " + std::strerror(errno);
 }
 
 }  // namespace mk

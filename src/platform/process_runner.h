@@ -1,6 +1,7 @@
-// The one way this program starts another: a command line run with /bin/sh -c, as a rule in a
-// process group of its own, its output read through pipes, stopped as a whole, and known to be
-// over only when every process of it has ended.
+// The one way this program and its tools start another: a command line run with /bin/sh -c (or a
+// program run directly), as a rule in a process group of its own, its output read through pipes,
+// stopped as a whole, known to be over only when every process of it has ended, and ended when
+// this program dies.
 #pragma once
 
 #include <sys/types.h>
@@ -30,7 +31,17 @@ struct ShellOptions {
     // Off for a command that must stay in the terminal's foreground group (a terminal editor).
     bool ownGroup = true;
     std::vector<std::string> args;  // $1, $2 ... of the line
+    // Nothing of the command outlives this program: when it dies, however, the first process gets
+    // SIGTERM and the lifeline it was handed closes (see LifelineCut). Off for what the user
+    // keeps on its own (a document opened on the desktop, a player).
+    bool endsWithUs = true;
+    int fd3 = -1;  // handed to the command as its descriptor 3 when not -1
 };
+
+// True once the program that started this one through ShellProcess has died (its lifeline,
+// named by MORVAKELIN_LIFELINE, has closed). False when this process was started otherwise.
+// The lifeline reaches through any shell or wrapper in between, where a death signal does not.
+bool LifelineCut();
 
 // How a stop proceeds: SIGINT to the whole group first (ffmpeg then closes its output properly
 // and our ffmpeg removes what it leaves incomplete), SIGTERM when something is still there after
@@ -52,6 +63,10 @@ public:
 
     // False when /bin/sh could not be started (nothing runs then).
     bool Start(const std::string& line, const ShellOptions& options = {});
+    // Runs the program argv[0] (a path) with `argv` itself, without a shell; false with the
+    // reason in StartError() when it could not be run. `options.args` is not used.
+    bool StartProgram(const std::vector<std::string>& argv, const ShellOptions& options = {});
+    const std::string& StartError() const { return m_startError; }
     bool Started() const { return m_pid > 0; }
     // The shell's process id, which is also the command's process group when it has its own.
     pid_t Pid() const { return m_pid; }
@@ -90,6 +105,7 @@ public:
     bool Over() const;
 
 private:
+    bool Launch(const std::vector<std::string>& argv, const ShellOptions& options);
     void ReadAvailable(int& fd, std::string& into);
     void CloseFds();
 
@@ -103,6 +119,7 @@ private:
     int m_waitStatus = 0;
     int m_step = 0;  // stop signals sent: 1 SIGINT, 2 SIGTERM, 3 SIGKILL
     Clock::time_point m_stepTime;
+    std::string m_startError;
 };
 
 // Runs `line` and waits for it (no pipes are read: routes other than Pipe); returns Status(), or
@@ -118,5 +135,19 @@ struct PumpHandlers {
     std::function<void()> onTick;
 };
 void Pump(ShellProcess& process, const PumpHandlers& handlers);
+
+// A program run directly and waited for, its standard output or error captured (the other
+// stream and the input inherited).
+struct CapturedRun {
+    bool started = false;
+    int status = -1;     // as Status(): the exit code, or 128 + the signal
+    std::string output;  // what it wrote to the captured stream
+    std::string error;   // why it could not start
+};
+enum class Capture { Stdout, Stderr };
+CapturedRun RunCaptured(const std::vector<std::string>& argv, Capture which);
+
+// Replaces this process with the program argv[0]. Returns only on failure, with the reason.
+std::string ReplaceProcess(const std::vector<std::string>& argv);
 
 }  // namespace mk

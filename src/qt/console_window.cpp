@@ -14,6 +14,8 @@
 #include <QTextCursor>
 #include <QVBoxLayout>
 
+#include "qt/keyboard_access.h"
+
 namespace mk {
 
 namespace {
@@ -334,6 +336,7 @@ bool ConsoleWindow::AskStop() {
     QMessageBox question(QMessageBox::Question, tr("Morvakelin console"),
                          tr("The command is still running. Stop it?"),
                          QMessageBox::Yes | QMessageBox::No, this);
+    FocusButtonsNotTheirBox(&question);
     m_question = &question;
     const int answer = question.exec();
     m_question = nullptr;

@@ -65,6 +65,7 @@ void Play(const std::string& player, const std::string& path, Desktop& desktop) 
     ShellOptions options;
     options.out = Route::Null;
     options.err = Route::Null;
+    options.endsWithUs = false;  // the user's to close
     if (errors->open()) {
         options.args = {player, path, QFile::encodeName(errors->fileName()).toStdString()};
     }
@@ -114,6 +115,7 @@ bool OpenDocumentSomehow(const std::string& path, QWidget* parent, Desktop& desk
     ShellOptions options;
     options.out = Route::Null;
     options.err = Route::Null;
+    options.endsWithUs = false;  // the user's to close
     options.args = {FromQ(xdgOpen), FromQ(UrlFromBytes(path).toString(QUrl::FullyEncoded))};
     QElapsedTimer clock;
     clock.start();

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QPointer>
@@ -57,7 +58,27 @@ protected:
     }
 };
 
+class ButtonsTakeFocus : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        // A window is shown after its children, so the box has set its proxy by now.
+        if (event->type() == QEvent::Show) {
+            for (auto* box : watched->findChildren<QDialogButtonBox*>()) {
+                box->setFocusProxy(nullptr);
+            }
+        }
+        return false;
+    }
+};
+
 }  // namespace
+
+void FocusButtonsNotTheirBox(QWidget* dialog) {
+    dialog->installEventFilter(new ButtonsTakeFocus(dialog));
+}
 
 void LeaveTextOnCtrlTab(QWidget* text) {
     text->installEventFilter(new CtrlTabLeaves(text));

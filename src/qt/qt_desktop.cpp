@@ -14,6 +14,7 @@
 #include "qt/document_opener.h"
 #include "qt/file_dialog.h"
 #include "qt/help_viewer.h"
+#include "qt/keyboard_access.h"
 #include "qt/process_wait.h"
 #include "qt/qt_text.h"
 #include "qt/text_editor_window.h"
@@ -35,6 +36,7 @@ void QtDesktop::ShowMessage(const std::string& text, const std::string& title, M
     QMessageBox box(icon == MessageIcon::Stop ? QMessageBox::Critical : QMessageBox::Information,
                     ToQ(title), ToQ(text), QMessageBox::Ok, m_form);
     box.setTextFormat(Qt::PlainText);
+    FocusButtonsNotTheirBox(&box);
     // The icon tells a failure from a notice; a screen reader hears it as a word.
     if (auto* iconLabel = box.findChild<QLabel*>(QStringLiteral("qt_msgboxex_icon_label"))) {
         iconLabel->setAccessibleName(

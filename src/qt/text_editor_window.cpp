@@ -92,6 +92,7 @@ bool TextEditorWindow::EditWithVisual(const std::string& path, QWidget* parent) 
     options.out = Route::Inherit;
     options.err = Route::Inherit;
     options.ownGroup = false;
+    options.endsWithUs = false;  // unsaved text is not lost with us
     options.args = {path};
     ShellProcess process;
     if (!process.Start(visual.toStdString() + " \"$1\"", options)) {

@@ -1,6 +1,7 @@
 // What a screen reader hears for the controls of the main form that no caption names well: the
-// label that names each control, names for controls without a label, and descriptions that tell
-// the video and audio controls with the same caption apart. Texts are UTF-8, per language.
+// label that names each control, names for controls without a label or whose label ("Target",
+// "Bitrate") a video and an audio control share - the visible word stays inside the name - and
+// descriptions. Texts are UTF-8, per language.
 #pragma once
 
 #include <span>

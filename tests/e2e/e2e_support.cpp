@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "common/locate.h"
+#include "installed/locate.h"
 
 namespace mk::e2e {
 

@@ -9,8 +9,8 @@
 
 #include "command/encoder_fields.h"
 #include "command/executable_part.h"
-#include "common/features.h"
 #include "e2e_support.h"
+#include "installed/features.h"
 #include "jobs/stream_test.h"
 #include "platform/shell_dialect.h"
 #include "probe/probe_command.h"

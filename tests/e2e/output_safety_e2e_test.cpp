@@ -4,10 +4,15 @@
 #include <sys/mount.h>
 #include <sys/stat.h>
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <sstream>
+#include <thread>
 
 #include "e2e_support.h"
 #include "support/files.h"
@@ -96,6 +101,31 @@ std::string StopWith(const std::string& signal, const std::string& cmd, const st
            " $pid; wait $pid";
 }
 
+// morvakelin-cli encoding a minute of video to `out` (in `folder/out/`), killed outright once
+// our ffmpeg has written part of it: nothing of its run may live on and commit later.
+std::string CliKilled(const std::string& out) {
+    const fs::path folder = fs::path(out).parent_path().parent_path();
+    const std::string cli = Q((folder / "morvakelin-cli").string()), src = Q(out + ".avi");
+    const std::string prepare =
+        "cp " + Q(MORVAKELIN_PROGRAM_DIR "/morvakelin-cli") + " " + cli + " && " + Q(RealFfmpeg()) +
+        " -v error -f lavfi -i testsrc=size=320x240:rate=25:duration=60 " + src;
+    const std::string encode = cli + " --target dvd --format pal --more-options -y --source " +
+                               src + " --output " + Q(out);
+    return prepare + " && { " + StopWith("KILL", encode, out) + "; }";
+}
+
+// Processes whose command line names `dir`: what is left of a run there.
+int ProcessesNaming(const std::string& dir) {
+    int n = 0;
+    for (const auto& e : fs::directory_iterator("/proc")) {
+        std::string cmdline = ReadFile((e.path() / "cmdline").string());
+        std::replace(cmdline.begin(), cmdline.end(), '\0', ' ');
+        n += cmdline.find(dir) != std::string::npos && e.path().filename() != "self" &&
+             e.path().filename() != std::to_string(getpid());
+    }
+    return n;
+}
+
 class KeepsEarlierOutput : public ::testing::TestWithParam<EarlierOutputCase> {};
 
 TEST_P(KeepsEarlierOutput, UnlessTheRunSucceeded) {
@@ -116,6 +146,9 @@ TEST_P(KeepsEarlierOutput, UnlessTheRunSucceeded) {
     const std::string cmd =
         Q(folder.File("ffmpeg")) + " " + input + " -target pal-dvd -y " + Q(out);
     const ShellRun run = RunShell(c.line(cmd, out), 60);
+    for (int i = 0; i < 300 && ProcessesNaming(dir.string()) > 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const int leftProcesses = ProcessesNaming(dir.string());
     const std::string after = ReadFile(out);
     struct stat st = {};
     stat(out.c_str(), &st);
@@ -127,6 +160,7 @@ TEST_P(KeepsEarlierOutput, UnlessTheRunSucceeded) {
     EXPECT_EQ(after != earlier, c.replaced) << run.output;
     EXPECT_EQ(st.st_mode & 0777, 0640u);
     EXPECT_EQ(leftovers, 0);
+    EXPECT_EQ(leftProcesses, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -144,7 +178,9 @@ INSTANTIATE_TEST_SUITE_P(
                           [](auto& cmd, auto& out) { return StopWith("TERM", cmd, out); }, true,
                           false},
         EarlierOutputCase{"Sighup", [](auto& cmd, auto& out) { return StopWith("HUP", cmd, out); },
-                          true, false}),
+                          true, false},
+        EarlierOutputCase{"CliKilled", [](auto&, auto& out) { return CliKilled(out); }, true,
+                          false}),
     [](const auto& info) { return std::string(info.param.label); });
 
 }  // namespace

@@ -7,14 +7,14 @@
 #include <random>
 #include <sstream>
 
-#include "common/avs_script.h"
-#include "common/probe_report.h"
+#include "avs2yuv/avs_script.h"
 #include "jobs/avs_script.h"
 #include "jobs/batch_file.h"
 #include "probe/report_parser.h"
 #include "probe/report_text.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
+#include "translate/probe_report.h"
 
 namespace {
 

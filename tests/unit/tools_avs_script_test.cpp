@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "common/avs_script.h"
+#include "avs2yuv/avs_script.h"
 #include "support/files.h"
 
 namespace mk::toolkit {

@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "common/features.h"
-#include "common/locate.h"
+#include "installed/features.h"
+#include "installed/locate.h"
 #include "support/temp_dir.h"
 
 namespace mk::toolkit {

@@ -4,10 +4,10 @@
 
 #include <sstream>
 
-#include "common/container_fit.h"
-#include "common/output_check.h"
-#include "common/safe_output.h"
-#include "common/stream_list.h"
+#include "container/container_fit.h"
+#include "output/safe_output.h"
+#include "readback/output_check.h"
+#include "readback/stream_list.h"
 
 namespace mk::toolkit {
 namespace {

@@ -5,9 +5,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "common/probe_report.h"
 #include "probe/report_parser.h"
 #include "support/files.h"
+#include "translate/probe_report.h"
 
 namespace mk::toolkit {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <sstream>
 
-#include "common/ffmpeg_options.h"
-#include "common/translate.h"
+#include "translate/ffmpeg_options.h"
+#include "translate/translate.h"
 
 namespace mk::toolkit {
 namespace {

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "common/avs_script.h"
-#include "common/locate.h"
-#include "common/process.h"
+#include "avs2yuv/avs_script.h"
+#include "installed/locate.h"
+#include "platform/process_runner.h"
 
 namespace {
 
@@ -74,7 +74,9 @@ int main(int argc, char** argv) {
     }
     const size_t slash = scriptPath.rfind('/');
     const std::string folder = slash == std::string::npos ? "" : scriptPath.substr(0, slash + 1);
-    const std::string failure = ExecReplace(ffmpeg.path, Avs2yuvArguments(script, folder, output));
+    std::vector<std::string> words = Avs2yuvArguments(script, folder, output);
+    words.insert(words.begin(), ffmpeg.path);
+    const std::string failure = mk::ReplaceProcess(words);
     std::fprintf(stderr, "%s: %s\n", kName, failure.c_str());
     return 127;
 }

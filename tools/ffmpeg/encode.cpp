@@ -6,16 +6,19 @@
 
 #include <unistd.h>
 
+#include <csignal>
+
 #include <cstdio>
 #include <string_view>
 
-#include "common/container_fit.h"
-#include "common/ffmpeg_options.h"
-#include "common/output_check.h"
-#include "common/process.h"
-#include "common/quiet_options.h"
-#include "common/safe_output.h"
-#include "common/stream_list.h"
+#include "container/container_fit.h"
+#include "output/safe_output.h"
+#include "platform/process_runner.h"
+#include "platform/stop_signals.h"
+#include "readback/output_check.h"
+#include "readback/stream_list.h"
+#include "translate/ffmpeg_options.h"
+#include "translate/quiet_options.h"
 
 namespace mk::toolkit {
 
@@ -102,7 +105,7 @@ std::vector<StreamInfo> InputStreams(const std::string& ffmpeg,
             continue;
         }
         const CapturedRun run =
-            RunAndCapture(ffmpeg, {"-hide_banner", "-nostdin", "-i", inputs[i]}, Capture::Stderr);
+            RunCaptured({ffmpeg, "-hide_banner", "-nostdin", "-i", inputs[i]}, Capture::Stderr);
         for (StreamInfo s : ListStreams(run.output, Section::Inputs)) {
             s.file = static_cast<int>(i);
             all.push_back(s);
@@ -157,19 +160,66 @@ int GuardOutput(const std::vector<ArgItem>& items, const std::string& output) {
     return 0;
 }
 
-int Run(const std::string& ffmpeg, const std::vector<ArgItem>& items, RunWatch& watch) {
-    const RelayedRun run =
-        RunRelayingStderr(ffmpeg, Words(items), [&](std::string_view s) { watch.Feed(s); });
-    if (!run.started) {
-        std::fprintf(stderr, "%s: cannot run %s: %s\n", kName, ffmpeg.c_str(), run.error.c_str());
+// Why this run must stop: the signal that asked, SIGTERM when the program that started us has
+// died; 0 while it may go on.
+int StopReason(const StopSignals& signals) {
+    if (signals.FirstSignal() != 0) {
+        return signals.FirstSignal();
+    }
+    return LifelineCut() ? SIGTERM : 0;
+}
+
+bool WriteAll(int fd, std::string_view text) {
+    while (!text.empty()) {
+        const ssize_t n = write(fd, text.data(), text.size());
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        text.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+}
+
+// Runs the real ffmpeg, its messages relayed to ours as they come. Each stop signal, and the end
+// of the program that started us, takes its stop a step further.
+int Run(const std::string& ffmpeg, const std::vector<ArgItem>& items, RunWatch& watch,
+        const StopSignals& signals) {
+    ShellOptions options;
+    options.inheritStdin = true;
+    options.out = Route::Inherit;
+    options.ownGroup = false;
+    std::vector<std::string> argv = Words(items);
+    argv.insert(argv.begin(), ffmpeg);
+    ShellProcess process;
+    if (!process.StartProgram(argv, options)) {
+        std::fprintf(stderr, "%s: cannot run %s: %s\n", kName, ffmpeg.c_str(),
+                     process.StartError().c_str());
         return 127;
     }
-    if (run.exitCode == 0 && !watch.Failure().empty()) {
+    bool relay = true;  // a console that went away must not stop the run: ffmpeg would block
+    int steps = 0;
+    PumpHandlers handlers;
+    handlers.onErr = [&](std::string_view chunk) {
+        watch.Feed(chunk);
+        relay = relay && WriteAll(STDERR_FILENO, chunk);
+    };
+    handlers.onTick = [&] {
+        const int asked = signals.Count() + (LifelineCut() && signals.Count() == 0 ? 1 : 0);
+        while (steps < asked) {
+            ++steps;
+            process.Stop();
+        }
+    };
+    Pump(process, handlers);
+    if (process.Status() == 0 && !watch.Failure().empty()) {
         std::fprintf(stderr, "%s: the output was not written in full (%s)\n", kName,
                      watch.Failure().c_str());
         return 1;
     }
-    return run.exitCode;
+    return process.Status();
 }
 
 // ffmpeg said it succeeded: the file must open and show what ffmpeg wrote into it. The reader
@@ -192,12 +242,16 @@ int Verify(const std::string& ffmpeg, const std::string& file, const std::string
 }  // namespace
 
 int RunEncode(const std::string& ffmpeg, std::vector<std::string> args) {
-    CatchStopSignals();
+    StopSignals signals;
+    signal(SIGPIPE, SIG_IGN);
+    if (LifelineCut()) {
+        return 128 + SIGTERM;  // the program that asked for this run is gone
+    }
     std::vector<ArgItem> items = QuietOptions(SplitArguments(args));
     const int output = OutputIndex(items);
     if (output < 0) {
         RunWatch watch;
-        return Run(ffmpeg, items, watch);
+        return Run(ffmpeg, items, watch, signals);
     }
     const std::string name = items[output].value;
     if (const int refused = GuardOutput(items, name)) {
@@ -224,20 +278,20 @@ int RunEncode(const std::string& ffmpeg, std::vector<std::string> args) {
     ReadBack readBack;
     const bool early = regular && readBack.Start(ffmpeg);
     RunWatch watch;
-    int status = StopSignal() ? 1 : Run(ffmpeg, items, watch);
-    if (status == 0 && regular && StopSignal() == 0) {
+    int status = StopReason(signals) ? 1 : Run(ffmpeg, items, watch, signals);
+    if (status == 0 && regular && StopReason(signals) == 0) {
         status = Verify(ffmpeg, items[OutputIndex(items)].value, name, watch,
                         early ? &readBack : nullptr);
     }
-    if (status == 0 && StopSignal() == 0 && !replace.Commit(why)) {
+    if (status == 0 && StopReason(signals) == 0 && !replace.Commit(why)) {
         std::fprintf(stderr, "%s: cannot put the result in place of %s: %s\n", kName, name.c_str(),
                      why.c_str());
         status = 1;
     }
-    if (StopSignal() != 0) {
+    if (const int stop = StopReason(signals)) {
         readBack.Close();
         replace.Discard();
-        EndBySignal(StopSignal());
+        EndBySignal(stop);
     }
     return status;
 }

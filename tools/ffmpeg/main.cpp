@@ -9,12 +9,12 @@
 #include <string_view>
 #include <vector>
 
-#include "common/features.h"
-#include "common/locate.h"
-#include "common/probe_report.h"
-#include "common/process.h"
-#include "common/translate.h"
 #include "ffmpeg/encode.h"
+#include "installed/features.h"
+#include "installed/locate.h"
+#include "platform/process_runner.h"
+#include "translate/probe_report.h"
+#include "translate/translate.h"
 
 namespace {
 
@@ -57,18 +57,20 @@ int main(int argc, char** argv) {
 
     if (t.mode == RunMode::Probe) {
         t.args.insert(t.args.begin(), "-hide_banner");
-        const CapturedRun run = RunAndCapture(ffmpeg.path, t.args, Capture::Stderr);
+        t.args.insert(t.args.begin(), ffmpeg.path);
+        const mk::CapturedRun run = mk::RunCaptured(t.args, mk::Capture::Stderr);
         if (!run.started) {
             std::fprintf(stderr, "%s: cannot run %s: %s\n", kName, ffmpeg.path.c_str(),
                          run.error.c_str());
             return 127;
         }
         WriteAll(STDERR_FILENO, RewriteProbeReport(run.output).text);
-        return run.exitCode;
+        return run.status;
     }
 
     if (t.mode == RunMode::PassThrough) {
-        const std::string failure = ExecReplace(ffmpeg.path, t.args);
+        t.args.insert(t.args.begin(), ffmpeg.path);
+        const std::string failure = mk::ReplaceProcess(t.args);
         std::fprintf(stderr, "%s: %s\n", kName, failure.c_str());
         return 127;
     }

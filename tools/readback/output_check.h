@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "common/process.h"
-#include "common/stream_list.h"
+#include "platform/process_runner.h"
+#include "readback/stream_list.h"
 
 namespace mk::toolkit {
 
@@ -34,7 +34,7 @@ public:
     void Close();
 
 private:
-    BackgroundCapture m_reader;
+    ShellProcess m_reader;
     int m_list = -1;  // the pipe's end the list is written to
 };
 

@@ -1,4 +1,4 @@
-#include "common/avs_script.h"
+#include "avs2yuv/avs_script.h"
 
 #include <algorithm>
 #include <cctype>

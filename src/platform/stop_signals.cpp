@@ -1,6 +1,10 @@
-#include "cli/stop_signals.h"
+#include "platform/stop_signals.h"
 
-namespace mk::cli {
+#include <unistd.h>
+
+#include <csignal>
+
+namespace mk {
 
 namespace {
 
@@ -44,4 +48,14 @@ int StopSignals::FirstSignal() const {
     return g_first;
 }
 
-}  // namespace mk::cli
+void EndBySignal(int signal) {
+    std::signal(signal, SIG_DFL);
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, signal);
+    sigprocmask(SIG_UNBLOCK, &set, nullptr);
+    raise(signal);
+    _exit(128 + signal);
+}
+
+}  // namespace mk

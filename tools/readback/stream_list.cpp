@@ -1,4 +1,4 @@
-#include "common/stream_list.h"
+#include "readback/stream_list.h"
 
 #include <charconv>
 

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "common/ffmpeg_options.h"
+#include "translate/ffmpeg_options.h"
 
 namespace mk::toolkit {
 

@@ -33,4 +33,9 @@ bool IsCodecOption(std::string_view name);
 // item has hasValue false, and the "-i" stays an option of its own.
 std::vector<ArgItem> SplitArguments(const std::vector<std::string>& args);
 
+// The index of the output file among `items` (the last file name after an input); -1 for none.
+int OutputIndex(const std::vector<ArgItem>& items);
+// Where the output's own options begin: after the last input or earlier output file.
+int OutputSectionStart(const std::vector<ArgItem>& items, int output);
+
 }  // namespace mk::toolkit

@@ -1,8 +1,6 @@
-#include "common/quiet_options.h"
+#include "translate/quiet_options.h"
 
 #include <string_view>
-
-#include "common/container_fit.h"
 
 namespace mk::toolkit {
 

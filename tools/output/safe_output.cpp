@@ -1,4 +1,4 @@
-#include "common/safe_output.h"
+#include "output/safe_output.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "common/container_fit.h"
+#include "container/container_fit.h"
 
 #include <algorithm>
 #include <cctype>
@@ -84,28 +84,6 @@ const StreamInfo* MappedAudio(std::string map, const std::vector<StreamInfo>& st
 }
 
 }  // namespace
-
-int OutputIndex(const std::vector<ArgItem>& items) {
-    int output = -1;
-    bool input = false;
-    for (size_t i = 0; i < items.size(); ++i) {
-        input = input || items[i].option == "i";
-        if (items[i].IsFile() && input) {
-            output = static_cast<int>(i);
-        }
-    }
-    return output;
-}
-
-int OutputSectionStart(const std::vector<ArgItem>& items, int output) {
-    int start = 0;
-    for (int i = 0; i < static_cast<int>(items.size()); ++i) {
-        if (i != output && (items[i].option == "i" || items[i].IsFile())) {
-            start = i + 1;
-        }
-    }
-    return std::min(start, output < 0 ? static_cast<int>(items.size()) : output);
-}
 
 std::string OutputMuxer(const std::vector<ArgItem>& items) {
     const int output = OutputIndex(items);

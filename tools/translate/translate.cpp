@@ -1,10 +1,10 @@
-#include "common/translate.h"
+#include "translate/translate.h"
 
 #include <algorithm>
 #include <charconv>
 #include <tuple>
 
-#include "common/ffmpeg_options.h"
+#include "translate/ffmpeg_options.h"
 
 namespace mk::toolkit {
 

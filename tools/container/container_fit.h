@@ -8,15 +8,10 @@
 #include <string_view>
 #include <vector>
 
-#include "common/ffmpeg_options.h"
-#include "common/stream_list.h"
+#include "readback/stream_list.h"
+#include "translate/ffmpeg_options.h"
 
 namespace mk::toolkit {
-
-// The index of the output file among `items` (the last file name after an input); -1 for none.
-int OutputIndex(const std::vector<ArgItem>& items);
-// Where the output's own options begin: after the last input or earlier output file.
-int OutputSectionStart(const std::vector<ArgItem>& items, int output);
 
 // The muxer ffmpeg picks for the output: its -f, else -target's, else the single-codec audio
 // muxer its extension names ("" for every other extension, which is ffmpeg's own affair).

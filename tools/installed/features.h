@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/translate.h"
+#include "translate/translate.h"
 
 namespace mk::toolkit {
 

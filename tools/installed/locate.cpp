@@ -1,4 +1,4 @@
-#include "common/locate.h"
+#include "installed/locate.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>

@@ -1,4 +1,4 @@
-#include "common/probe_report.h"
+#include "translate/probe_report.h"
 
 #include <vector>
 

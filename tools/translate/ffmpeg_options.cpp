@@ -1,4 +1,4 @@
-#include "common/ffmpeg_options.h"
+#include "translate/ffmpeg_options.h"
 
 #include <algorithm>
 #include <iterator>
@@ -86,6 +86,28 @@ std::vector<ArgItem> SplitArguments(const std::vector<std::string>& args) {
         items.push_back(std::move(item));
     }
     return items;
+}
+
+int OutputIndex(const std::vector<ArgItem>& items) {
+    int output = -1;
+    bool input = false;
+    for (size_t i = 0; i < items.size(); ++i) {
+        input = input || items[i].option == "i";
+        if (items[i].IsFile() && input) {
+            output = static_cast<int>(i);
+        }
+    }
+    return output;
+}
+
+int OutputSectionStart(const std::vector<ArgItem>& items, int output) {
+    int start = 0;
+    for (int i = 0; i < static_cast<int>(items.size()); ++i) {
+        if (i != output && (items[i].option == "i" || items[i].IsFile())) {
+            start = i + 1;
+        }
+    }
+    return std::min(start, output < 0 ? static_cast<int>(items.size()) : output);
 }
 
 }  // namespace mk::toolkit

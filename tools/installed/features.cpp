@@ -1,4 +1,4 @@
-#include "common/features.h"
+#include "installed/features.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "common/process.h"
+#include "platform/process_runner.h"
 
 namespace mk::toolkit {
 
@@ -81,7 +81,7 @@ FfmpegFeatures QueryFeatures(const std::string& ffmpegPath) {
         }
     }
     const CapturedRun run =
-        RunAndCapture(ffmpegPath, {"-hide_banner", "-h", "long"}, Capture::Stdout);
+        RunCaptured({ffmpegPath, "-hide_banner", "-h", "long"}, Capture::Stdout);
     // An ffmpeg that cannot answer is left to judge the options itself.
     if (!run.started || run.output.empty()) {
         return features;

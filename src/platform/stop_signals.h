@@ -5,7 +5,7 @@
 
 #include <signal.h>
 
-namespace mk::cli {
+namespace mk {
 
 class StopSignals {
 public:
@@ -21,4 +21,7 @@ private:
     struct sigaction m_old[3];
 };
 
-}  // namespace mk::cli
+// Ends this process as `signal` would have, had it not been caught (its status says so).
+[[noreturn]] void EndBySignal(int signal);
+
+}  // namespace mk

@@ -1,11 +1,10 @@
-#include "common/output_check.h"
+#include "readback/output_check.h"
 
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
-
-#include "common/process.h"
 
 namespace mk::toolkit {
 
@@ -51,11 +50,14 @@ bool ReadBack::Start(const std::string& ffmpeg) {
     if (pipe2(fds, O_CLOEXEC) != 0) {
         return false;
     }
-    std::string error;
-    const bool started = m_reader.Start(ffmpeg,
-                                        {"-hide_banner", "-nostdin", "-f", "concat", "-safe", "0",
-                                         "-protocol_whitelist", "file,pipe", "-i", "pipe:3"},
-                                        fds[0], error);
+    ShellOptions options;
+    options.out = Route::Inherit;
+    options.ownGroup = false;
+    options.fd3 = fds[0];
+    const bool started =
+        m_reader.StartProgram({ffmpeg, "-hide_banner", "-nostdin", "-f", "concat", "-safe", "0",
+                               "-protocol_whitelist", "file,pipe", "-i", "pipe:3"},
+                              options);
     close(fds[0]);
     m_list = fds[1];
     return started;
@@ -79,10 +81,13 @@ std::vector<StreamInfo> ReadBack::Read(const std::string& file, std::string& why
     (void)!write(m_list, list.data(), list.size());
     close(m_list);
     m_list = -1;
-    const CapturedRun run = m_reader.Finish();
-    std::vector<StreamInfo> streams = ListStreams(run.output, Section::Inputs);
+    std::string said;
+    PumpHandlers keep;
+    keep.onErr = [&](std::string_view chunk) { said.append(chunk); };
+    Pump(m_reader, keep);
+    std::vector<StreamInfo> streams = ListStreams(said, Section::Inputs);
     if (streams.empty()) {
-        why = LastLine(run.output);
+        why = LastLine(said);
     }
     return streams;
 }
@@ -96,13 +101,16 @@ void ReadBack::Close() {
         close(m_list);  // the reader gets an empty list and ends
         m_list = -1;
     }
-    m_reader.Kill();
+    if (m_reader.Started() && !m_reader.ShellEnded()) {
+        m_reader.Signal(SIGKILL);
+        Pump(m_reader, {});
+    }
 }
 
 std::vector<StreamInfo> OpenAsPlayersWould(const std::string& ffmpeg, const std::string& file,
                                            std::string& why) {
     const CapturedRun run =
-        RunAndCapture(ffmpeg, {"-hide_banner", "-nostdin", "-i", file}, Capture::Stderr);
+        RunCaptured({ffmpeg, "-hide_banner", "-nostdin", "-i", file}, Capture::Stderr);
     std::vector<StreamInfo> streams = ListStreams(run.output, Section::Inputs);
     if (streams.empty()) {
         why = run.started ? LastLine(run.output) : run.error;
