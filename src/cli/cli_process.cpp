@@ -1,7 +1,6 @@
 #include "cli/cli_process.h"
 
 #include "platform/process_runner.h"
-#include "platform/stop_signals.h"
 
 namespace mk::cli {
 
