@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "command/targets.h"
 #include "res/resource.h"
 
 namespace mk {
@@ -69,7 +70,6 @@ constexpr std::array<ControlTemplate, 4> kAboutControls{{
     {IDOK, K::DefPushButton, "OK", kNone, 178, 7, 32, 14},
 }};
 
-constexpr std::array<std::string_view, 5> kTargets{"dvd", "svcd", "vcd", "mpeg4", "h263"};
 constexpr std::array<std::string_view, 2> kFormats{"pal", "ntsc"};
 constexpr std::array<std::string_view, 4> kAspects{"4:3", "16:9", "16:9->4:3", "4:3->16:9"};
 constexpr std::array<std::string_view, 5> kAudioTargets{"mp2", "ac3", "mp3", "aac", "copy"};
@@ -78,7 +78,7 @@ constexpr std::array<std::string_view, 7> kAudioBitrates{"64",  "96",  "128", "1
 constexpr std::array<std::string_view, 2> kChannels{"2", "6"};
 
 constexpr std::array<ComboList, 6> kComboLists{{
-    {IDC_TARGET, kTargets},
+    {IDC_TARGET, kTargetWords},
     {IDC_FORMAT, kFormats},
     {IDC_ASPECT, kAspects},
     {IDC_AUDIO_TARGET, kAudioTargets},

@@ -9,7 +9,7 @@ BUILD_DIR="${MORVAKELIN_BUILD_DIR:-$ROOT/build}"
 PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev ffmpeg
           xvfb xauth fonts-dejavu-core desktop-file-utils clang libclang-rt-14-dev parallel
           clang-format-14 qt6-tools-dev qt6-l10n-tools qt6-translations-l10n lintian appstream
-          dvdauthor genisoimage xorriso vcdimager lsdvd)
+          dvdauthor genisoimage xorriso vcdimager lsdvd bash-completion)
 
 install_missing() {
     local missing=()

@@ -41,15 +41,11 @@ public:
 
     // Form and about box.
     void OnSysCommand(unsigned nID, long lParam);
-    QIcon OnQueryDragIcon() const { return m_hIcon; }
     void OnReadForm();
 
     // Command line.
-    std::string BuildArguments();
     void OnGenerate();
     std::string GetSourceAudioCodec();
-    std::string GetSizeOptions() const;
-    std::string GetAspectConversionOptions() const;
     std::string GetProgramFolder();
 
     // Source and probe.
@@ -59,12 +55,7 @@ public:
     void ParseProbeReport();
 
     // Control rules and presets.
-    void ApplyControlRules();
-    void EnableAllControls();
     bool IsPresettingOn() const;
-    void LockForm();
-    void SetOutputButtons();
-    void SetVobControls();
     void OnProcessVideoAudio();
     void OnKillfocusTarget();
     void OnKillfocusFormat();

@@ -64,7 +64,7 @@ void CEncoderDlg::OnOpenFile() {
 
 void CEncoderDlg::OpenSource(const std::string& path) {
     const mk::ShellRunner run = [this](const std::string& line) {
-        return m_desktop.RunShell(line);
+        return m_desktop.RunProbe(line);
     };
     ApplySourceOpened(mk::OpenSource(*this, path, Env(), run));
 }
@@ -90,26 +90,6 @@ bool CEncoderDlg::IsPresettingOn() const {
 
 mk::FormEnv CEncoderDlg::Env() {
     return {m_dialect, GetProgramFolder(), IsPresettingOn()};
-}
-
-void CEncoderDlg::ApplyControlRules() {
-    ApplyChanges(mk::ApplyControlRules(*this, mk::ContextOf(*this, IsPresettingOn())));
-}
-
-void CEncoderDlg::EnableAllControls() {
-    ApplyChanges(mk::EnableAllControls());
-}
-
-void CEncoderDlg::LockForm() {
-    ApplyChanges(mk::LockForm(*this));
-}
-
-void CEncoderDlg::SetOutputButtons() {
-    ApplyChanges(mk::SetOutputButtons(*this, FileExists(m_strOutputFile)));
-}
-
-void CEncoderDlg::SetVobControls() {
-    ApplyChanges(mk::SetVobControls(*this));
 }
 
 void CEncoderDlg::OnProcessVideoAudio() {

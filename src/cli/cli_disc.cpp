@@ -470,7 +470,7 @@ int Plan(const CliOptions& o, const std::string& programFolder, std::vector<Titl
         CliOptions one = o;
         one.source = fs::absolute(source).lexically_normal().string();
         Title t{one.source, fs::path(one.source).stem().string(),
-                FieldsFor(one, d, programFolder, RunShellWaited)};
+                FieldsFor(one, d, programFolder, CliProbe(programFolder + d.ProbeReport()))};
         titles.push_back(std::move(t));
     }
     const EncoderFields& first = titles.front().fields;

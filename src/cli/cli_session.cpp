@@ -1,5 +1,7 @@
 #include "cli/cli_session.h"
 
+#include "probe/probe_command.h"
+
 namespace mk::cli {
 
 namespace {
@@ -70,6 +72,14 @@ EncoderFields FieldsFor(const CliOptions& o, const ShellDialect& d, const std::s
     Override(f.m_strMoreOptions, o.moreOptions);
     f.m_strOutputFile = o.output;
     return f;
+}
+
+std::string StreamNumbersNote(const CliOptions& o, const std::string& source) {
+    if ((!o.videoStream && !o.audioStream) || IsVobExtension(ExtensionOf(source))) {
+        return {};
+    }
+    return "warning: --video-stream and --audio-stream apply to VOB sources only; ignored for " +
+           source;
 }
 
 }  // namespace mk::cli

@@ -1,12 +1,13 @@
 #include "command/arguments.h"
 
 #include "command/geometry.h"
+#include "command/targets.h"
 
 namespace mk {
 
 namespace {
 
-bool Contains(const std::string& text, const char* word) {
+bool Contains(const std::string& text, std::string_view word) {
     return text.find(word) != std::string::npos;
 }
 
@@ -14,60 +15,18 @@ bool IsConversionAspect(const std::string& aspect) {
     return aspect == "4:3->16:9" || aspect == "16:9->4:3";
 }
 
-void WriteMoreOptions(EncoderFields& f, const MoreOptionsWriter& writeBack,
-                      const std::string& text) {
-    if (writeBack) {
-        writeBack(text);
-    } else {
-        f.m_strMoreOptions = text;
-    }
-}
-
-// The target or codec options; may add to the More options text.
-void AppendTarget(EncoderFields& f, const MoreOptionsWriter& writeBack, std::string& args) {
-    const std::string target = f.m_strTarget;
-    if (target == "mpeg4") {
-        args += f.m_strFormat == "pal" ? "-vcodec mpeg4 -g 240 " : "-vcodec mpeg4 -g 300 ";
-        std::string more = f.m_strMoreOptions;
-        // A vtag of the user's own leaves the box alone, qmin or not.
-        if (!Contains(more, "vtag")) {
-            more += " -vtag xvid";
-            if (!Contains(more, "qmin")) {
-                more += " -qmin 2";
-            }
-            WriteMoreOptions(f, writeBack, more);
+// The More options text with the words the target adds to it.
+std::string WithTargetWords(const EncoderFields& f, const Target& target) {
+    std::string more = f.m_strMoreOptions;
+    const bool mp4 = f.m_strSourceExt == "MP4" || f.m_strSourceExt == "mp4";
+    bool added = true;
+    for (const MoreOption& o : target.moreOptions) {
+        added = (added || !o.afterPrevious) && (mp4 || !o.mp4Only) && !Contains(more, o.unless);
+        if (added) {
+            more += o.word;
         }
-        return;
     }
-    if (target == "h263") {
-        args += "-vcodec h263 ";
-        return;
-    }
-    args += "-target ";
-    args += f.m_strFormat == "pal" ? "pal-" : "ntsc-";
-    if (target == "dvd") {
-        args += "dvd ";
-        std::string more = f.m_strMoreOptions;
-        if (!Contains(more, "qmin")) {
-            more += " -qmin 2";
-            WriteMoreOptions(f, writeBack, more);
-        }
-        if (f.m_strSourceExt == "MP4" || f.m_strSourceExt == "mp4") {
-            if (!Contains(more, "sameq")) {
-                more += " -sameq";
-                WriteMoreOptions(f, writeBack, more);
-            }
-        }
-    } else if (target == "svcd") {
-        args += "svcd ";
-        std::string more = f.m_strMoreOptions;
-        if (!Contains(more, "qmin")) {
-            more += " -qmin 2";
-            WriteMoreOptions(f, writeBack, more);
-        }
-    } else if (target == "vcd") {
-        args += "vcd ";
-    }
+    return more;
 }
 
 std::string AudioCodecWord(const std::string& audioTarget) {
@@ -82,8 +41,8 @@ std::string AudioCodecWord(const std::string& audioTarget) {
 
 }  // namespace
 
-std::string BuildArguments(EncoderFields& f, const ShellDialect& dialect,
-                           const MoreOptionsWriter& writeBack) {
+std::string BuildArguments(EncoderFields& f, const ShellDialect& dialect) {
+    const Target& target = TargetForCommand(f.m_strTarget);
     std::string args;
     // On the AviSynth route the inputs are named in the executable part.
     if (f.m_bUseAviSynth != 1) {
@@ -96,7 +55,8 @@ std::string BuildArguments(EncoderFields& f, const ShellDialect& dialect,
             args += " -ar 48000 ";
         }
     } else {
-        AppendTarget(f, writeBack, args);
+        f.m_strMoreOptions = WithTargetWords(f, target);
+        args += f.m_strFormat == "pal" ? target.codecPal : target.codecOther;
         args += "-b " + f.m_strVideoBitrate + "000" + " ";
         if (!IsConversionAspect(f.m_strAspect)) {
             args += "-aspect " + f.m_strAspect + " ";
@@ -119,7 +79,8 @@ std::string BuildArguments(EncoderFields& f, const ShellDialect& dialect,
     }
 
     args += f.m_strMoreOptions;
-    args += f.m_strTarget == "h263" ? " -ar 8000 -y \"" : " -async 1 -y \"";
+    args += target.audioEnd;
+    args += " -y \"";
     args += dialect.Escape(f.m_strOutputFile);
     args += "\"";
 

@@ -58,12 +58,4 @@ std::string ExecutablePart(const ShellDialect& d, const std::string& folder, con
     return part;
 }
 
-std::string GenerateCommand(const ShellDialect& d, const std::string& folder, EncoderFields& f,
-                            const std::string& audioCodec, const MoreOptionsWriter& writeBack) {
-    // The executable part first: BuildArguments may change fields (More options) while it runs.
-    const std::string executable = ExecutablePart(d, folder, f, audioCodec, false);
-    const std::string arguments = BuildArguments(f, d, writeBack);
-    return "\"" + executable + arguments;
-}
-
 }  // namespace mk

@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "command/arguments.h"
 #include "command/encoder_fields.h"
 #include "platform/shell_dialect.h"
 
@@ -18,10 +17,5 @@ namespace mk {
 // stands outside quotes) is single-quoted so it cannot act as shell syntax.
 std::string ExecutablePart(const ShellDialect& d, const std::string& folder, const EncoderFields& f,
                            const std::string& audioCodec, bool forEncode);
-
-// The whole command the Generate button shows: "\"", the executable part, the argument string.
-// Also stores the argument string in f.m_strArguments.
-std::string GenerateCommand(const ShellDialect& d, const std::string& folder, EncoderFields& f,
-                            const std::string& audioCodec, const MoreOptionsWriter& writeBack = {});
 
 }  // namespace mk

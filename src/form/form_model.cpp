@@ -55,12 +55,14 @@ std::string ProgramPart(const EncoderFields& f, const FormEnv& env, bool forEnco
     return ExecutablePart(env.dialect, env.folder, f, codec, forEncode);
 }
 
-// The arguments, with the words the target adds to More options put into its box, as they come.
+// The arguments; the words the target adds to More options go into its box as well.
 std::string ArgumentsInto(EncoderFields& f, const FormEnv& env, ControlChanges& changes) {
-    return BuildArguments(f, env.dialect, [&](const std::string& text) {
-        f.m_strMoreOptions = text;
-        changes.push_back(SetText(IDC_MORE_OPTIONS, text));
-    });
+    const std::string more = f.m_strMoreOptions;
+    std::string args = BuildArguments(f, env.dialect);
+    if (f.m_strMoreOptions != more) {
+        changes.push_back(SetText(IDC_MORE_OPTIONS, f.m_strMoreOptions));
+    }
+    return args;
 }
 
 // The report's facts into the source's size and audio codec; without a report both are empty.
@@ -81,7 +83,9 @@ std::optional<ProbeFacts> FactsInto(EncoderFields& f, const std::optional<std::s
 }  // namespace
 
 RuleContext ContextOf(const EncoderFields& f, bool presetting) {
-    return {presetting, FileExists(f.m_strSourceFile), FileExists(f.m_strOutputFile)};
+    // A stream the user names ("-", "pipe:") is a source that is there, as a file would be.
+    const bool source = FileExists(f.m_strSourceFile) || IsStreamSource(f.m_strSourceFile);
+    return {presetting, source, FileExists(f.m_strOutputFile)};
 }
 
 void ApplyToFields(EncoderFields& f, const ControlChanges& changes) {

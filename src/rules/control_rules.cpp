@@ -1,8 +1,6 @@
 #include "rules/control_rules.h"
 
-#include <algorithm>
-#include <string_view>
-
+#include "command/targets.h"
 #include "res/resource.h"
 
 namespace mk {
@@ -22,72 +20,6 @@ const std::array<int, 23> kGovernedControls = {
 
 namespace {
 
-// Video presets per target. Sizes come as "pal" / any other format.
-struct VideoPreset {
-    std::string_view target;
-    std::string_view bitrate;
-    bool bitrateEditable;
-    std::string_view widthPal, widthOther;
-    std::string_view heightPal, heightOther;
-    bool sizeEditable;
-};
-
-constexpr std::array<VideoPreset, 5> kVideoPresets = {{
-    {"dvd", "6000", true, "720", "720", "576", "480", false},
-    {"mpeg4", "900", true, "352", "320", "288", "240", true},
-    {"h263", "200", false, "176", "176", "144", "144", false},
-    {"svcd", "2040", false, "480", "480", "576", "480", false},
-    {"vcd", "1150", false, "352", "352", "288", "240", false},
-}};
-
-// Audio presets for the targets that fix the audio; "dvd" goes by the audio target instead.
-struct AudioPreset {
-    std::string_view target;
-    std::string_view audioTarget;
-    std::string_view bitrate;
-    bool bitrateEditable;
-    std::string_view channels;
-};
-
-constexpr std::array<AudioPreset, 4> kAudioPresets = {{
-    {"mpeg4", "mp3", "128", true, "2"},
-    {"h263", "aac", "16", false, "1"},
-    {"svcd", "mp2", "224", false, "2"},
-    {"vcd", "mp2", "224", false, "2"},
-}};
-
-// The dvd target by the current audio target. An empty text leaves that control alone; a
-// non-empty channel text also fixes the channels, otherwise they are merely enabled.
-struct DvdAudioPreset {
-    std::string_view audioTarget;
-    std::string_view newAudioTarget;
-    std::string_view bitrate;
-    std::string_view fixedChannels;
-};
-
-constexpr std::array<DvdAudioPreset, 3> kDvdAudioPresets = {{
-    {"ac3", "", "448", ""},
-    {"mp2", "", "224", "2"},
-    {"mp3", "ac3", "448", ""},
-}};
-
-template <typename Table>
-auto Find(const Table& table, std::string_view target) -> const typename Table::value_type* {
-    auto it = std::find_if(table.begin(), table.end(),
-                           [&](const auto& row) { return row.target == target; });
-    return it == table.end() ? nullptr : &*it;
-}
-
-const VideoPreset* FindVideo(std::string_view target) {
-    return Find(kVideoPresets, target);
-}
-
-// "dvd" and "mpeg4" keep the video bitrate editable; every other text disables it.
-bool VideoBitrateEditable(std::string_view target) {
-    const VideoPreset* row = FindVideo(target);
-    return row && row->bitrateEditable;
-}
-
 class Builder {
 public:
     void Enable(int id) { m_out.push_back({ChangeKind::Enable, id, {}}); }
@@ -106,68 +38,49 @@ private:
     ControlChanges m_out;
 };
 
-void AddSize(Builder& b, const VideoPreset& row, const std::string& format) {
-    const bool pal = format == "pal";
-    b.SetText(IDC_WIDTH, pal ? row.widthPal : row.widthOther);
-    b.SetText(IDC_HEIGHT, pal ? row.heightPal : row.heightOther);
+void AddSize(Builder& b, const Target& row, const std::string& format) {
+    const SizePreset& size = format == "pal" ? row.pal : row.otherFormat;
+    b.SetText(IDC_WIDTH, size.width);
+    b.SetText(IDC_HEIGHT, size.height);
     b.SetEnabled(IDC_WIDTH, row.sizeEditable);
     b.SetEnabled(IDC_HEIGHT, row.sizeEditable);
 }
 
+// Any text but a list word disables the video bitrate and writes nothing.
 void AddVideoPresets(Builder& b, const EncoderFields& f) {
-    const VideoPreset* row = FindVideo(f.m_strTarget);
-    if (VideoBitrateEditable(f.m_strTarget)) {
-        b.SetText(IDC_VIDEO_BITRATE, row->bitrate);
-        b.Enable(IDC_VIDEO_BITRATE);
-        AddSize(b, *row, f.m_strFormat);
-        return;
-    }
-    b.Disable(IDC_VIDEO_BITRATE);
-    if (row) {
-        b.SetText(IDC_VIDEO_BITRATE, row->bitrate);
-        AddSize(b, *row, f.m_strFormat);
-    }
-}
-
-void AddDvdAudio(Builder& b, const EncoderFields& f) {
-    b.Enable(IDC_AUDIO_TARGET);
-    b.Disable(IDC_AUDIO_BITRATE);
-    const DvdAudioPreset* row = nullptr;
-    for (const DvdAudioPreset& r : kDvdAudioPresets) {
-        if (r.audioTarget == f.m_strAudioTarget) {
-            row = &r;
-            break;
-        }
-    }
+    const Target* row = FindTarget(f.m_strTarget);
     if (!row) {
-        return;  // "aac", "copy", typed texts: bitrate stays as it was, channels untouched
-    }
-    if (!row->newAudioTarget.empty()) {
-        b.SetText(IDC_AUDIO_TARGET, row->newAudioTarget);
-    }
-    b.SetText(IDC_AUDIO_BITRATE, row->bitrate);
-    if (row->fixedChannels.empty()) {
-        b.Enable(IDC_CHANNELS);
-    } else {
-        b.SetText(IDC_CHANNELS, row->fixedChannels);
-        b.Disable(IDC_CHANNELS);
-    }
-}
-
-void AddAudioPresets(Builder& b, const EncoderFields& f) {
-    if (f.m_strTarget == "dvd") {
-        AddDvdAudio(b, f);
+        b.Disable(IDC_VIDEO_BITRATE);
         return;
     }
-    if (!VideoBitrateEditable(f.m_strTarget)) {
+    b.SetText(IDC_VIDEO_BITRATE, row->videoBitrate);
+    b.SetEnabled(IDC_VIDEO_BITRATE, row->videoBitrateEditable);
+    AddSize(b, *row, f.m_strFormat);
+}
+
+// The audio presets of the target and the current audio target; the Process boxes are not asked.
+void AddAudioPresets(Builder& b, const EncoderFields& f) {
+    const Target* row = FindTarget(f.m_strTarget);
+    if (!row || !row->videoBitrateEditable) {
         b.Disable(IDC_VIDEO_BITRATE);
     }
-    if (const AudioPreset* row = Find(kAudioPresets, f.m_strTarget)) {
-        b.SetText(IDC_AUDIO_TARGET, row->audioTarget);
-        b.Disable(IDC_AUDIO_TARGET);
-        b.SetText(IDC_AUDIO_BITRATE, row->bitrate);
-        b.SetEnabled(IDC_AUDIO_BITRATE, row->bitrateEditable);
-        b.SetText(IDC_CHANNELS, row->channels);
+    if (!row) {
+        return;
+    }
+    b.SetEnabled(IDC_AUDIO_TARGET, row->audioTargetEditable);
+    b.SetEnabled(IDC_AUDIO_BITRATE, row->audioBitrateEditable);
+    const AudioPreset* preset = AudioPresetFor(*row, f.m_strAudioTarget);
+    if (!preset) {
+        return;  // dvd with "aac", "copy" or a typed text: bitrate and channels stay as they were
+    }
+    if (!preset->newAudioTarget.empty()) {
+        b.SetText(IDC_AUDIO_TARGET, preset->newAudioTarget);
+    }
+    b.SetText(IDC_AUDIO_BITRATE, preset->bitrate);
+    if (preset->channels.empty()) {
+        b.Enable(IDC_CHANNELS);
+    } else {
+        b.SetText(IDC_CHANNELS, preset->channels);
         b.Disable(IDC_CHANNELS);
     }
 }
@@ -227,7 +140,7 @@ ControlChanges SetVobControls(const EncoderFields& f) {
 
 ControlChanges SizePresets(const EncoderFields& f) {
     Builder b;
-    if (const VideoPreset* row = FindVideo(f.m_strTarget)) {
+    if (const Target* row = FindTarget(f.m_strTarget)) {
         AddSize(b, *row, f.m_strFormat);
     }
     return b.Take();

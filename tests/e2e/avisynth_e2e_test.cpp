@@ -38,8 +38,8 @@ RouteRun RunRoute(const ProgramFolder& folder, Clip clip, std::string script) {
     script.replace(script.find("SOURCE"), 6, f.m_strSourceFile);
     std::ofstream(folder.File("TV.avs")) << script;
     EXPECT_TRUE(ScriptNamesSource(script, f.m_strSourceFile));
-    r.command =
-        GenerateCommand(posix, folder.Path(), f, GetSourceAudioCodec(folder.File("Conf/test.txt")));
+    r.command = GenerateWithCodec(posix, folder.Path(), f,
+                                  GetSourceAudioCodec(folder.File("Conf/test.txt")));
     r.run = RunShell(r.command);
     return r;
 }

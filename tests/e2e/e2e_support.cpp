@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "form/form_model.h"
 #include "installed/locate.h"
 
 namespace mk::e2e {
@@ -66,6 +67,12 @@ ClipRecipe Recipe(Clip clip) {
 }
 
 }  // namespace
+
+std::string GenerateWithCodec(const ShellDialect& d, const std::string& folder, EncoderFields& f,
+                              const std::string& audioCodec) {
+    f.m_strSourceAudioCodec = audioCodec;
+    return Generate(f, {d, folder}).command;
+}
 
 std::string RealFfmpeg() {
     static const std::string path = mk::toolkit::FindRealFfmpeg().path;

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "command/encoder_fields.h"
+#include "platform/shell_dialect.h"
 #include "support/shell.h"
 #include "support/temp_dir.h"
 
@@ -61,6 +63,10 @@ std::vector<Stream> ProbeStreams(const std::string& file, bool countFrames = fal
 Stream FirstOf(const std::vector<Stream>& streams, const std::string& type);
 
 int CountOf(const std::vector<Stream>& streams, const std::string& type);
+
+// What Generate shows for the fields, the source's audio codec being `audioCodec`.
+std::string GenerateWithCodec(const ShellDialect& d, const std::string& folder, EncoderFields& f,
+                              const std::string& audioCodec);
 
 // The installed ffmpeg, as our tools find it.
 std::string RealFfmpeg();

@@ -10,6 +10,7 @@
 #include "command/encoder_fields.h"
 #include "command/executable_part.h"
 #include "e2e_support.h"
+#include "form/form_model.h"
 #include "installed/features.h"
 #include "jobs/stream_test.h"
 #include "platform/shell_dialect.h"
@@ -43,40 +44,15 @@ EncoderFields OpenSource(const ProgramFolder& folder, Clip clip) {
 
 // The presets the form writes for a target while Presetting is on.
 void Preset(EncoderFields& f, const std::string& target, const std::string& format) {
-    const bool pal = format == "pal";
     f.m_strTarget = target;
     f.m_strFormat = format;
-    struct Row {
-        const char* target;
-        const char* bitrate;
-        const char *palW, *palH, *ntscW, *ntscH;
-        const char *audio, *audioBitrate, *channels;  // null: left as they are
-    } rows[] = {
-        {"dvd", "6000", "720", "576", "720", "480", nullptr, "448", nullptr},
-        {"mpeg4", "900", "352", "288", "320", "240", "mp3", "128", "2"},
-        {"svcd", "2040", "480", "576", "480", "480", "mp2", "224", "2"},
-        {"vcd", "1150", "352", "288", "352", "240", "mp2", "224", "2"},
-        {"h263", "200", "176", "144", "176", "144", "aac", "16", "1"},
-    };
-    for (const Row& r : rows) {
-        if (target != r.target)
-            continue;
-        f.m_strVideoBitrate = r.bitrate;
-        f.m_strWidth = pal ? r.palW : r.ntscW;
-        f.m_strHeight = pal ? r.palH : r.ntscH;
-        if (r.audio)
-            f.m_strAudioTarget = r.audio;
-        if (r.audioBitrate)
-            f.m_strAudioBitrate = r.audioBitrate;
-        if (r.channels)
-            f.m_strChannels = r.channels;
-    }
+    ApplyToFields(f, ApplyControlRules(f, {true, true, false}));
 }
 
 // What Generate composes (and the batch file keeps), run as the console runs it.
 ShellRun Encode(const ProgramFolder& folder, EncoderFields& f) {
     const std::string codec = GetSourceAudioCodec(folder.File("Conf/test.txt"));
-    return RunShell(GenerateCommand(kPosix, folder.Path(), f, codec));
+    return RunShell(GenerateWithCodec(kPosix, folder.Path(), f, codec));
 }
 
 struct Expect {
@@ -357,7 +333,7 @@ TEST(EncodeE2e, FfmpegWithoutAsyncGetsTheAresampleFilter) {
     EncoderFields f = OpenSource(folder, Clip::Mpeg4Avi);
     f.m_strOutputFile = folder.File("out.mpg");
     const std::string codec = GetSourceAudioCodec(folder.File("Conf/test.txt"));
-    const ShellRun run = RunShell(GenerateCommand(kPosix, folder.Path(), f, codec), 120,
+    const ShellRun run = RunShell(GenerateWithCodec(kPosix, folder.Path(), f, codec), 120,
                                   {"MORVAKELIN_FFMPEG=" + wrapper, "XDG_CACHE_HOME=" + cache});
     ASSERT_NE(f.m_strArguments.find("-async 1"), std::string::npos);
     std::ifstream in(log);

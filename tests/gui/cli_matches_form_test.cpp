@@ -142,6 +142,10 @@ TEST_P(CliMatchesFormTest, PrintIsTheCommandFieldText) {
     const mk::test::ShellRun cli = mk::test::RunProgram(args);
     EXPECT_EQ(cli.exitCode, 0);
     EXPECT_EQ(cli.output, form + "\n");
+    // The AviSynth route takes the audio codec this run's probe found in the clip.
+    if (form.find("yuv4mpegpipe") != std::string::npos) {
+        EXPECT_NE(form.find("-acodec mp2 -i "), std::string::npos) << form;
+    }
     // The probe found the picture, so Correct ratio and the conversions had a size to work on.
     EXPECT_EQ(dlg->m_dSourceWidth, 320);
 }

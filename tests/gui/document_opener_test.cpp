@@ -53,14 +53,18 @@ TEST(DocumentOpener, FallsBackWhenTheDesktopHasNoProgram) {
         env.Set("MORVAKELIN_FFMPEG", "");
         env.Set("MORVAKELIN_FFPLAY", c.ffplay ? player.string() : "");
         if (c.xdgOpenExit >= 0) {
-            WriteScript(bin / "xdg-open", "printf '%s' \"$1\" > \"${0%/*}/asked\"\nexit " +
-                                              std::to_string(c.xdgOpenExit) + "\n");
+            // Written aside and renamed, so the test never reads the file half written.
+            WriteScript(bin / "xdg-open",
+                        "printf '%s' \"$1\" > \"$0.tmp\"\n"
+                        "/bin/mv \"$0.tmp\" \"${0%/*}/asked\"\nexit " +
+                            std::to_string(c.xdgOpenExit) + "\n");
         }
         // The player keeps the file it was given (its last word) once it has played it or failed.
         WriteScript(player / "ffplay", std::string("for a; do f=$a; done\n") +
                                            (c.playerFails ? "echo 'audio open failed' >&2; code=1\n"
                                                           : "/bin/sleep 0.3; code=0\n") +
-                                           "printf '%s' \"$f\" > \"${0%/*}/played\"\nexit $code\n");
+                                           "printf '%s' \"$f\" > \"$0.tmp\"\n"
+                                           "/bin/mv \"$0.tmp\" \"${0%/*}/played\"\nexit $code\n");
         const std::string file = (desktop.folder / c.file).string();
         std::ofstream(file) << "<html><head><title>Support</title></head></html>";
 

@@ -12,6 +12,7 @@
 
 #include "app/form_access.h"
 #include "qt/qt_desktop.h"
+#include "qt/readable_palette.h"
 #include "res/dialog_template.h"
 #include "support/form_fixture.h"
 #include "ui/contrast.h"
@@ -179,6 +180,23 @@ TEST_F(FormTest, DisabledTextReadsAgainstTheWindowInBothLanguages) {
             }
         }
     }
+}
+
+TEST(ReadablePalette, DisabledTextMovesOnlyAsFarAsItMustTowardsTheEnabledText) {
+    const auto rgb = [](const QColor& c) { return mk::Rgb{c.red(), c.green(), c.blue()}; };
+    QPalette base;
+    base.setColor(QPalette::Window, QColor(240, 240, 240));
+    base.setColor(QPalette::Base, QColor(255, 255, 255));
+    base.setColor(QPalette::Button, QColor(240, 240, 240));
+    base.setColor(QPalette::Disabled, QPalette::WindowText, QColor(190, 190, 190));
+    base.setColor(QPalette::Active, QPalette::WindowText, QColor(0, 0, 0));
+    const QPalette p = mk::WithReadableDisabledText(base);
+    const mk::Rgb chosen = rgb(p.color(QPalette::Disabled, QPalette::WindowText));
+    EXPECT_GE(mk::DisabledTextContrast(p, QPalette::WindowText), mk::kMinimumTextContrast);
+    // A grey just dark enough, not the enabled black: a step of 1/50 of the way changes the
+    // contrast by less than 0.3.
+    EXPECT_GT(chosen.r, 0);
+    EXPECT_LT(mk::ContrastRatio(chosen, {240, 240, 240}), 5.0);
 }
 
 TEST_F(FormTest, FormLargerThanTheScreenScrollsToEveryControlByTab) {

@@ -13,6 +13,8 @@
 
 #include "command/arguments.h"
 #include "command/executable_part.h"
+#include "form/form_model.h"
+#include "res/resource.h"
 #include "support/shell.h"
 #include "support/temp_dir.h"
 
@@ -230,43 +232,22 @@ TEST(BuildArguments, PiecesByCondition) {
     }
 }
 
-TEST(BuildArguments, WritesMoreOptionsBackThroughTheForm) {
-    EncoderFields f = Defaults();
-    f.m_strSourceExt = "mp4";
-    std::vector<std::string> written;
-    // As the form does: the control takes the text, then reading the form updates the field.
-    const MoreOptionsWriter writer = [&](const std::string& text) {
-        written.push_back(text);
-        f.m_strMoreOptions = text;
-    };
-    const std::string args = BuildArguments(f, ShellDialect::Windows(), writer);
-    EXPECT_EQ(written, (std::vector<std::string>{"-mbd 2 -qmin 2", "-mbd 2 -qmin 2 -sameq"}));
-    EXPECT_NE(args.find(" -ac 6 -mbd 2 -qmin 2 -sameq -async 1 "), std::string::npos) << args;
-
-    // Everything is present now: nothing more is written.
-    written.clear();
-    EXPECT_EQ(BuildArguments(f, ShellDialect::Windows(), writer), args);
-    EXPECT_TRUE(written.empty());
-}
-
-TEST(BuildArguments, WriterDecidesWhatTheFieldHolds) {
-    // The arguments take the field as the form left it after its reading, not the text offered.
-    EncoderFields f = Defaults();
-    const MoreOptionsWriter writer = [&](const std::string&) { f.m_strMoreOptions = "-qmin 4"; };
-    const std::string args = BuildArguments(f, ShellDialect::Windows(), writer);
-    EXPECT_NE(args.find(" -ac 6 -qmin 4 -async 1 "), std::string::npos) << args;
-}
-
-TEST(GenerateCommand, TwiceGivesTheSameCommandAndLeavesMoreOptionsAlone) {
+TEST(Generate, PutsTheTargetsWordsIntoMoreOptionsOnceAndTwiceGivesTheSameCommand) {
     for (const char* target : {"dvd", "svcd", "mpeg4"}) {
         EncoderFields f = Defaults();
         f.m_strTarget = target;
         f.m_strSourceExt = "mp4";
-        const std::string first = GenerateCommand(ShellDialect::Windows(), R"(C:\MK\)", f, "");
+        f.m_strSourceAudioCodec = "";
+        const Generated first = Generate(f, {ShellDialect::Windows(), R"(C:\MK\)"});
         const std::string moreAfterFirst = f.m_strMoreOptions;
-        const std::string second = GenerateCommand(ShellDialect::Windows(), R"(C:\MK\)", f, "");
-        EXPECT_EQ(first, second) << target;
+        // The box shows what the field holds, written once, and the command used it.
+        EXPECT_EQ(first.changes.front(),
+                  (ControlChange{ChangeKind::SetText, ids::IDC_MORE_OPTIONS, moreAfterFirst}));
+        EXPECT_NE(first.command.find(moreAfterFirst + " -async 1 "), std::string::npos);
+        const Generated second = Generate(f, {ShellDialect::Windows(), R"(C:\MK\)"});
+        EXPECT_EQ(first.command, second.command) << target;
         EXPECT_EQ(f.m_strMoreOptions, moreAfterFirst) << target;
+        EXPECT_EQ(second.changes.size(), 1u) << target;  // the command field alone
     }
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "command/executable_part.h"
+#include "form/form_model.h"
 
 namespace mk {
 namespace {
@@ -15,6 +16,12 @@ EncoderFields Source() {
     f.m_strSourceExt = "avi";
     f.m_strOutputFile = R"(D:\My Videos\film.mpg)";
     return f;
+}
+
+// What Generate shows, the probe having found `codec`.
+std::string Generated(EncoderFields& f, const std::string& codec) {
+    f.m_strSourceAudioCodec = codec;
+    return Generate(f, {ShellDialect::Windows(), kFolder}).command;
 }
 
 TEST(ExecutablePart, WindowsRoutes) {
@@ -37,9 +44,9 @@ TEST(ExecutablePart, WindowsRoutes) {
               std::string::npos);
 }
 
-TEST(GenerateCommand, PlainRoute) {
+TEST(Generate, PlainRoute) {
     EncoderFields f = Source();
-    const std::string command = GenerateCommand(ShellDialect::Windows(), kFolder, f, "mp2");
+    const std::string command = Generated(f, "mp2");
     EXPECT_EQ(command,
               R"("C:\Program Files\Morvakelin\ffmpeg.exe" -i "D:\My Videos\film.avi" )"
               R"(-target pal-dvd -b 6000000 -aspect 4:3 -s 720x576 -acodec ac3 -ab 448000 -ac 6 )"
@@ -48,11 +55,11 @@ TEST(GenerateCommand, PlainRoute) {
     EXPECT_EQ(f.m_strCommand, "");  // the form's reading fills it, not Generate
 }
 
-TEST(GenerateCommand, AviSynthRoute) {
+TEST(Generate, AviSynthRoute) {
     EncoderFields f = Source();
     f.m_bUseAviSynth = 1;
     EXPECT_EQ(
-        GenerateCommand(ShellDialect::Windows(), kFolder, f, "ac3"),
+        Generated(f, "ac3"),
         R"("C:\Program Files\Morvakelin\avs2yuv.exe" "C:\Program Files\Morvakelin\TV.avs" - | )"
         R"("C:\Program Files\Morvakelin\ffmpeg.exe" -f yuv4mpegpipe -i - -acodec ac3 )"
         R"(-i "D:\My Videos\film.avi" -hq -target pal-dvd -b 6000000 -aspect 4:3 -s 720x576 )"

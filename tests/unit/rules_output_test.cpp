@@ -9,7 +9,10 @@
 #include <string_view>
 #include <vector>
 
+#include "command/targets.h"
 #include "platform/file_checks.h"
+#include "res/dialog_template.h"
+#include "res/resource.h"
 #include "rules/file_filter.h"
 #include "rules/output_chooser.h"
 #include "support/files.h"
@@ -57,6 +60,26 @@ TEST(OutputChooser, FirstMatchingRowDecides) {
         EXPECT_EQ(c.filter, r.filter) << r.audio << r.video << r.target << r.audioTarget;
         EXPECT_EQ(c.defaultExtension, r.ext) << r.audio << r.video << r.target << r.audioTarget;
     }
+}
+
+TEST(TargetRows, ListOrderAndTheDiscsEachCanMake) {
+    using D = DiscOutput;
+    const std::vector<std::pair<std::string_view, std::vector<D>>> rows = {
+        {"dvd", {D::DvdVideoFolder, D::DvdVideoIso}},
+        {"svcd", {D::SvcdCueBin}},
+        {"vcd", {D::VcdCueBin}},
+        {"mpeg4", {}},
+        {"h263", {}}};
+    const ComboList& list = EncoderComboLists()[0];
+    ASSERT_EQ(list.id, ids::IDC_TARGET);
+    ASSERT_EQ(list.items.size(), rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(list.items[i], rows[i].first);
+        const Target* row = FindTarget(rows[i].first);
+        ASSERT_NE(row, nullptr) << rows[i].first;
+        EXPECT_EQ(std::vector<D>(row->discs.begin(), row->discs.end()), rows[i].second);
+    }
+    EXPECT_EQ(FindTarget("DVD"), nullptr);
 }
 
 // How QFileDialog reads one name filter: it matches "^(.*)\((allowed characters)*\)$", so the
