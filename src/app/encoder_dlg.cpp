@@ -144,6 +144,7 @@ void CEncoderDlg::CreateMenu() {
             m_actions[item.command] = action;
         }
     }
+    RetranslateDiscMenu();
 }
 
 void CEncoderDlg::CreateControls() {

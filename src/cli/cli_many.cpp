@@ -182,7 +182,14 @@ int RunBatch(const CliOptions& o, const std::string& programFolder, CliIo& io) {
         return kExitFailed;
     }
     std::vector<Planned> planned;
+    std::map<std::string, std::size_t> lineOf;  // output -> the line of the command that makes it
     for (const BatchCommand& c : read.commands) {
+        const auto [it, fresh] = lineOf.emplace(c.output, c.line);
+        if (!fresh && !it->first.empty()) {
+            return Bad(io, "lines " + std::to_string(it->second) + " and " +
+                               std::to_string(c.line) + " of " + path +
+                               " would both be encoded to " + it->first);
+        }
         Planned p;
         p.job.output = c.output;
         p.job.name = p.job.output.empty() ? "line " + std::to_string(c.line)
