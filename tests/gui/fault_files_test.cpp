@@ -67,7 +67,10 @@ protected:
         fs::current_path(desktop.folder);  // whatever a run leaves by mistake stays in here
     }
 
-    void TearDown() override { fs::current_path(savedCwd); }
+    void TearDown() override {
+        fs::current_path(savedCwd);
+        FormTest::TearDown();
+    }
 
     void SetEnv(const std::string& name, const std::string& value) { env.Set(name, value); }
 
