@@ -80,6 +80,13 @@ constexpr std::array<MenuItemTemplate, 4> kBatchMenu{{
     {"Run batch file", ID_BATCH_RUN, false},
 }};
 constexpr std::array<MenuItemTemplate, 1> kAviSynthMenu{{{"Edit TV.avs", ID_AVISYNTH_EDIT, false}}};
+// The window translates these texts itself (tr()); the title stays in both languages.
+constexpr std::array<MenuItemTemplate, 4> kDiscMenu{{
+    {"Add current source", ID_DISC_ADD, false},
+    {"Titles...", ID_DISC_TITLES, false},
+    {"Make disc...", ID_DISC_MAKE, false},
+    {"Clear", ID_DISC_CLEAR, false},
+}};
 constexpr std::array<MenuItemTemplate, 1> kOptionsMenu{
     {{"Presetting", ID_OPTIONS_PRESETTING, true}}};
 // Linux desktops give a program no system menu of its own, so the about command sits at the end
@@ -91,10 +98,11 @@ constexpr std::array<MenuItemTemplate, 4> kHelpMenu{{
     {kAboutMenuText, IDM_ABOUTBOX, false},
 }};
 
-constexpr std::array<MenuTemplate, 5> kMenu{{
+constexpr std::array<MenuTemplate, 6> kMenu{{
     {"Language", kLanguageMenu},
     {"Batch", kBatchMenu},
     {"Avisynth", kAviSynthMenu},
+    {"Disc", kDiscMenu},
     {"Options", kOptionsMenu},
     {"?", kHelpMenu},
 }};

@@ -71,6 +71,11 @@ inline constexpr int ID_BATCH_VIEW = 32781;
 inline constexpr int ID_BATCH_RUN = 32782;
 inline constexpr int ID_AVISYNTH_EDIT = 32784;
 inline constexpr int ID_OPTIONS_PRESETTING = 32785;
+// The Disc menu, beyond the form's own menus.
+inline constexpr int ID_DISC_ADD = 32790;
+inline constexpr int ID_DISC_TITLES = 32791;
+inline constexpr int ID_DISC_MAKE = 32792;
+inline constexpr int ID_DISC_CLEAR = 32793;
 inline constexpr int ID_HELP = 57670;
 
 }  // namespace mk::ids

@@ -142,6 +142,7 @@ void CEncoderDlg::CreateMenu() {
             m_actions[item.command] = action;
         }
     }
+    RetranslateDiscMenu();
 }
 
 void CEncoderDlg::CreateControls() {

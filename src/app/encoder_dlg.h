@@ -73,6 +73,12 @@ public:
     void OnBatchAdd();
     void OnBatchView();
     void OnBatchRun();
+    // Disc: titles collected from the form, then authored by morvakelin-cli --disc in the console.
+    void OnDiscAdd();
+    void OnDiscTitles();
+    void OnDiscMake();
+    void OnDiscClear();
+    void RetranslateDiscMenu();
 
     // Language, help, support.
     void OnLanguageEnglish();

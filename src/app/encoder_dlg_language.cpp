@@ -32,6 +32,7 @@ void CEncoderDlg::OnLanguageEnglish() {
     ApplyCaptions(mk::EnglishCaptions());
     m_strLanguage = "english";
     mk::UseInterfaceLanguage(m_strLanguage);
+    RetranslateDiscMenu();
     ApplyFormAccessibleTexts(*this);
     SaveLanguage();
 }
@@ -40,6 +41,7 @@ void CEncoderDlg::OnLanguageDeutsch() {
     ApplyCaptions(mk::GermanCaptions());
     m_strLanguage = "deutsch";
     mk::UseInterfaceLanguage(m_strLanguage);
+    RetranslateDiscMenu();
     ApplyFormAccessibleTexts(*this);
     SaveLanguage();
 }

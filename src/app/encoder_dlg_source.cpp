@@ -64,7 +64,7 @@ void CEncoderDlg::OnOpenFile() {
 
 void CEncoderDlg::OpenSource(const std::string& path) {
     const mk::ShellRunner run = [this](const std::string& line) {
-        return m_desktop.RunShell(line);
+        return m_desktop.RunProbe(line);
     };
     ApplySourceOpened(mk::OpenSource(*this, path, Env(), run));
 }

@@ -12,7 +12,7 @@ using namespace mk::ids;
 
 // The system-menu command, painting and the drag icon are the window's own events and go
 // straight to their handlers; everything else is routed here, in this order.
-constexpr std::array<EventRoute, 34> kEvents{{
+constexpr std::array<EventRoute, 38> kEvents{{
     {E::Clicked, IDC_OPEN_FILE, &D::OnOpenFile},
     {E::Clicked, IDC_SAVE_FILE, &D::OnSaveFile},
     {E::Clicked, IDC_GENERATE, &D::OnGenerate},
@@ -27,6 +27,10 @@ constexpr std::array<EventRoute, 34> kEvents{{
     {E::MenuCommand, ID_BATCH_CLEAR, &D::OnBatchClear},
     {E::MenuCommand, ID_BATCH_RUN, &D::OnBatchRun},
     {E::MenuCommand, ID_BATCH_VIEW, &D::OnBatchView},
+    {E::MenuCommand, ID_DISC_ADD, &D::OnDiscAdd},
+    {E::MenuCommand, ID_DISC_TITLES, &D::OnDiscTitles},
+    {E::MenuCommand, ID_DISC_MAKE, &D::OnDiscMake},
+    {E::MenuCommand, ID_DISC_CLEAR, &D::OnDiscClear},
     {E::Clicked, IDC_TEST, &D::OnTest},
     {E::Clicked, IDC_PREVIEW, &D::OnPreview},
     {E::LosesFocus, IDC_TARGET, &D::OnKillfocusTarget},

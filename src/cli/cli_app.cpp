@@ -52,6 +52,7 @@ int Encode(EncoderFields& f, const FormEnv& env, const CliOptions& o, CliIo& io)
     Planned one;
     one.job.line = plan.consoleLine;
     one.job.output = f.m_strOutputFile;
+    one.job.readsStdin = IsStreamSource(f.m_strSourceFile);
     return RunPlanned({one}, o, io, true);
 }
 
@@ -90,25 +91,39 @@ int RunCli(std::span<const std::string> args, const std::string& programFolder, 
         return RunSources(o, programFolder, io);
     }
     // The form's open dialog takes only existing files.
-    if (!FileExists(o.source) || std::filesystem::is_directory(o.source)) {
+    if (const std::string refusal = SourceRefusal(o.source); !refusal.empty()) {
+        return BadOptions(io, refusal);
+    }
+    if (!IsStreamSource(o.source) &&
+        (!FileExists(o.source) || std::filesystem::is_directory(o.source))) {
         return BadOptions(io, "source file not found: " + o.source);
     }
 
     // Full paths, as the form's file dialogs give them: the batch file runs them from elsewhere.
     CliOptions full = o;
-    full.source = std::filesystem::absolute(o.source).lexically_normal().string();
+    full.source = IsStreamSource(o.source)
+                      ? o.source
+                      : std::filesystem::absolute(o.source).lexically_normal().string();
     full.output = std::filesystem::absolute(o.output).lexically_normal().string();
 
     const ShellDialect d = ShellDialect::Posix();
     std::optional<FormMessage> probeProblem;
-    EncoderFields f = FieldsFor(full, d, programFolder, RunShellWaited, &probeProblem);
+    int probeStop = 0;
+    const ShellRunner probe = CliProbe(programFolder + d.ProbeReport(), &probeStop);
+    EncoderFields f = FieldsFor(full, d, programFolder, probe, &probeProblem);
     if (probeProblem) {
         io.err << kName << ": " << probeProblem->text << "\n";
-        return kExitFailed;
+        return probeStop != 0 ? 128 + probeStop : kExitFailed;
+    }
+    if (const std::string note = StreamNumbersNote(o, full.source); !note.empty()) {
+        io.err << kName << ": " << note << "\n";
     }
     if (!FileExists(programFolder + d.ProbeReport())) {
         io.err << kName << ": warning: no probe report at " << programFolder << d.ProbeReport()
                << " (is the program folder writable?)\n";
+    } else if (IsStreamSource(full.source)) {
+        io.err << kName << ": note: a stream is not probed (that would use it up); its size "
+               << "and length are unknown\n";
     } else if (f.m_strSourceInfo.find("Duration:") == std::string::npos) {
         // The report's last line says why ffmpeg could not describe the source.
         io.err << kName << ": warning: ffmpeg could not read the source:\n"

@@ -16,6 +16,7 @@
 #include "disc/disc_author.h"
 #include "disc/disc_fit.h"
 #include "disc/disc_readback.h"
+#include "disc/disc_titles.h"
 #include "form/form_model.h"
 #include "installed/locate.h"
 #include "jobs/job_pool.h"
@@ -117,6 +118,7 @@ struct Title {
     std::string source;
     std::string stem;
     EncoderFields fields;
+    bool presetting = true;
 };
 
 // All that is settled before anything runs.
@@ -203,6 +205,7 @@ int EncodeTitles(const std::vector<Title>& titles, const std::optional<RatePlan>
     std::vector<JobSpec> specs;
     std::vector<std::string> outputs;
     for (std::size_t i = 0; i < titles.size(); ++i) {
+        const FormEnv titleEnv{env.dialect, env.folder, titles[i].presetting};
         EncoderFields f = titles[i].fields;
         f.m_strOutputFile = work.File(TitleFile(i));
         f.m_strMoreOptions += kGopOptions;
@@ -222,10 +225,10 @@ int EncodeTitles(const std::vector<Title>& titles, const std::optional<RatePlan>
             EncoderFields first = f;
             first.m_strMoreOptions += " -pass 1 -passlogfile " + log + " -an";
             first.m_strOutputFile = "/dev/null";
-            line = PrepareEncode(first, env).consoleLine + " && ";
+            line = PrepareEncode(first, titleEnv).consoleLine + " && ";
             f.m_strMoreOptions += " -pass 2 -passlogfile " + log;
         }
-        const EncodePlan plan = PrepareEncode(f, env);
+        const EncodePlan plan = PrepareEncode(f, titleEnv);
         if (plan.refusal) {
             io.err << kName << ": " << TitleName(run, i) << ": " << plan.refusal->title << ": "
                    << plan.refusal->text << "\n";
@@ -441,9 +444,31 @@ std::string AspectOf(const EncoderFields& f) {
 // Everything checked and settled before the first encode; a refusal's status, or 0.
 int Plan(const CliOptions& o, const std::string& programFolder, std::vector<Title>& titles,
          DiscRun& run, CliIo& io) {
+    // Each title's options: those given with its source, or a line of the titles file.
+    std::vector<CliOptions> given;
     for (const std::string& source : o.sources) {
-        if (!FileExists(source) || fs::is_directory(source)) {
-            return Refuse(io, "source file not found: " + source);
+        given.push_back(o);
+        given.back().source = source;
+    }
+    if (!o.titles.empty()) {
+        const std::vector<StoredTitle> lines = ReadDiscTitles(o.titles);
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            std::vector<std::string> args = lines[i].args;
+            args.insert(args.end(), {"--output", "title.mpg"});
+            const ParseResult parsed = ParseCli(args);
+            if (!parsed.options) {
+                return Refuse(
+                    io, "title " + std::to_string(i + 1) + " of " + o.titles + ": " + parsed.error);
+            }
+            given.push_back(*parsed.options);
+        }
+        if (given.empty()) {
+            return Refuse(io, "no titles in " + o.titles);
+        }
+    }
+    for (const CliOptions& one : given) {
+        if (!FileExists(one.source) || fs::is_directory(one.source)) {
+            return Refuse(io, "source file not found: " + one.source);
         }
     }
     run.name = fs::absolute(o.disc).lexically_normal();
@@ -466,11 +491,11 @@ int Plan(const CliOptions& o, const std::string& programFolder, std::vector<Titl
     }
     // Each source as a lone run would have it: its probe, the presets, the options given.
     const ShellDialect d = ShellDialect::Posix();
-    for (const std::string& source : o.sources) {
-        CliOptions one = o;
-        one.source = fs::absolute(source).lexically_normal().string();
+    for (CliOptions one : given) {
+        one.source = fs::absolute(one.source).lexically_normal().string();
         Title t{one.source, fs::path(one.source).stem().string(),
-                FieldsFor(one, d, programFolder, RunShellWaited)};
+                FieldsFor(one, d, programFolder, CliProbe(programFolder + d.ProbeReport())),
+                !one.noPresets};
         titles.push_back(std::move(t));
     }
     const EncoderFields& first = titles.front().fields;

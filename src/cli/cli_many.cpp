@@ -12,6 +12,7 @@
 #include "jobs/batch_commands.h"
 #include "jobs/job_pool.h"
 #include "platform/file_checks.h"
+#include "platform/shell_limits.h"
 #include "platform/stop_signals.h"
 #include "rules/output_chooser.h"
 
@@ -40,11 +41,14 @@ std::optional<double> DurationOf(const std::string& sourceInfo) {
 // One source as a lone run prepares it: its probe, the presets, the options given, its output
 // named after it; then the encode's console line (or the command, for --print and --batch-add).
 // Prepared one after the other, each while the probe report is its own.
-Planned PrepareSource(const CliOptions& o, const std::string& source, const FormEnv& env) {
+Planned PrepareSource(const CliOptions& o, const std::string& source, const FormEnv& env,
+                      int& probeStop) {
     CliOptions one = o;
     one.source = Absolute(source);
     one.output.clear();
-    EncoderFields f = FieldsFor(one, env.dialect, env.folder, RunShellWaited);
+    const ShellRunner probe = CliProbe(env.folder + env.dialect.ProbeReport(), &probeStop);
+    std::optional<FormMessage> probeProblem;
+    EncoderFields f = FieldsFor(one, env.dialect, env.folder, probe, &probeProblem);
     const OutputChoice choice = ChooseOutputFile(f);
     const std::string stem = std::filesystem::path(one.source).stem().string();
     std::string name =
@@ -55,26 +59,19 @@ Planned PrepareSource(const CliOptions& o, const std::string& source, const Form
     planned.job.output = f.m_strOutputFile;
     planned.job.name = std::filesystem::path(planned.job.output).filename().string();
     planned.job.duration = DurationOf(f.m_strSourceInfo);
+    if (probeProblem) {  // a source the probe could not read to its end would hang the encode too
+        planned.refusal = probeProblem->text;
+    }
     if (o.print || o.batchAdd) {
         planned.job.line = Generate(f, env).command;
         return planned;
     }
     const EncodePlan plan = PrepareEncode(f, env);
-    if (plan.refusal) {
+    if (plan.refusal && !planned.refusal) {
         planned.refusal = plan.refusal->title + ": " + plan.refusal->text;
     }
     planned.job.line = plan.consoleLine;
     return planned;
-}
-
-// The output a batch line writes: its last double-quoted word, as the form composes it.
-std::string OutputOfLine(const std::string& line) {
-    const std::size_t close = line.rfind('"');
-    if (close == std::string::npos || close == 0) {
-        return {};
-    }
-    const std::size_t open = line.rfind('"', close - 1);
-    return open == std::string::npos ? std::string() : line.substr(open + 1, close - open - 1);
 }
 
 // Says how each planned job went; returns the exit status of them all.
@@ -130,6 +127,9 @@ int RunPlanned(const std::vector<Planned>& planned, const CliOptions& o, CliIo& 
 
 int RunSources(const CliOptions& o, const std::string& programFolder, CliIo& io) {
     for (const std::string& source : o.sources) {
+        if (const std::string refusal = SourceRefusal(source); !refusal.empty()) {
+            return Bad(io, refusal);
+        }
         if (!FileExists(source) || std::filesystem::is_directory(source)) {
             return Bad(io, "source file not found: " + source);
         }
@@ -142,7 +142,15 @@ int RunSources(const CliOptions& o, const std::string& programFolder, CliIo& io)
     std::vector<Planned> planned;
     std::map<std::string, std::string> sourceOf;  // output -> the source that makes it
     for (const std::string& source : o.sources) {
-        planned.push_back(PrepareSource(o, source, env));
+        int probeStop = 0;
+        planned.push_back(PrepareSource(o, source, env, probeStop));
+        if (probeStop != 0) {
+            io.err << kName << ": stopped while probing " << source << "\n";
+            return 128 + probeStop;
+        }
+        if (const std::string note = StreamNumbersNote(o, source); !note.empty()) {
+            io.err << kName << ": " << note << "\n";
+        }
         const auto [it, fresh] = sourceOf.emplace(planned.back().job.output, source);
         if (!fresh) {
             return Bad(io, "'" + it->second + "' and '" + source + "' would both be encoded to " +
@@ -168,20 +176,25 @@ int RunSources(const CliOptions& o, const std::string& programFolder, CliIo& io)
 int RunBatch(const CliOptions& o, const std::string& programFolder, CliIo& io) {
     const ShellDialect d = ShellDialect::Posix();
     const std::string path = BatchFilePath({d, programFolder, true});
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        io.err << kName << ": cannot read the batch file " << path << "\n";
+    const BatchRead read = ReadBatchFile(path, d, LongestShellLine());
+    if (!read.problem.empty()) {
+        io.err << kName << ": " << read.problem << "\n";
         return kExitFailed;
     }
-    std::stringstream text;
-    text << in.rdbuf();
     std::vector<Planned> planned;
-    for (const std::string& line : BatchCommands(text.str(), d)) {
+    std::map<std::string, std::size_t> lineOf;  // output -> the line of the command that makes it
+    for (const BatchCommand& c : read.commands) {
+        const auto [it, fresh] = lineOf.emplace(c.output, c.line);
+        if (!fresh && !it->first.empty()) {
+            return Bad(io, "lines " + std::to_string(it->second) + " and " +
+                               std::to_string(c.line) + " of " + path +
+                               " would both be encoded to " + it->first);
+        }
         Planned p;
-        p.job.output = OutputOfLine(line);
-        p.job.name = p.job.output.empty() ? "line " + std::to_string(planned.size() + 1)
+        p.job.output = c.output;
+        p.job.name = p.job.output.empty() ? "line " + std::to_string(c.line)
                                           : std::filesystem::path(p.job.output).filename().string();
-        p.job.line = line;
+        p.job.line = c.text;
         planned.push_back(std::move(p));
     }
     if (planned.empty()) {

@@ -47,7 +47,8 @@ std::string CheckTogether(const CliOptions& o) {
     std::vector<std::pair<std::string, const std::string*>> paths{{"--source", &o.source},
                                                                   {"--output", &o.output},
                                                                   {"--output-dir", &o.outputDir},
-                                                                  {"--disc", &o.disc}};
+                                                                  {"--disc", &o.disc},
+                                                                  {"--titles", &o.titles}};
     for (const std::string& source : o.sources) {
         paths.emplace_back("a source", &source);
     }
@@ -100,6 +101,9 @@ std::string* PathOption(CliOptions& o, std::string_view name) {
     if (name == "--disc") {
         return &o.disc;
     }
+    if (name == "--titles") {
+        return &o.titles;
+    }
     return name == "--output-dir" ? &o.outputDir : nullptr;
 }
 
@@ -131,14 +135,17 @@ ParseResult CheckRunKind(CliOptions options) {
         }
         return {options, {}};
     }
-    const bool discOnly = options.chapters || options.fit || options.twoPass || options.keepFiles;
+    const bool discOnly = options.chapters || options.fit || options.twoPass || options.keepFiles ||
+                          !options.titles.empty();
     if (options.disc.empty() && discOnly) {
         return fail("--chapters, --fit, --two-pass and --keep-files go with --disc NAME");
     }
     if (!options.disc.empty()) {
-        if (!many || !options.source.empty() || !options.output.empty() ||
+        if (many == !options.titles.empty() || !options.source.empty() || !options.output.empty() ||
             !options.outputDir.empty()) {
-            return fail("--disc needs sources: morvakelin-cli [options] --disc NAME SOURCE...");
+            return fail(
+                "--disc needs sources: morvakelin-cli [options] --disc NAME SOURCE..., or "
+                "--titles FILE");
         }
         return {options, {}};
     }
@@ -297,6 +304,7 @@ std::string Usage() {
            "  --fit SIZE       one video bitrate that fills SIZE: dvd5, dvd9, cd74, cd80,\n"
            "                   or bytes with k, M, G (1000s) or Ki, Mi, Gi (1024s)\n"
            "  --two-pass       encode each title twice, the first pass for the rate only\n"
+           "  --titles FILE    the titles of Disc > Add current source instead of SOURCE...\n"
            "  --keep-files     keep the encoded titles in NAME-titles/ beside the disc\n"
            "  --help, --version\n"
            "The source is probed as Open File does; unless --no-presets, the presets of the\n"

@@ -28,6 +28,7 @@ struct CliOptions {
     // A disc of the sources (their titles, in order): a folder, .iso or .cue NAME; the chapter
     // interval and the size to fill as typed (checked when the disc is planned).
     std::string disc;
+    std::string titles;  // a file of titles, each line its own options (Disc > Add current source)
     std::optional<std::string> chapters, fit;
     bool twoPass = false;
     bool keepFiles = false;

@@ -1,6 +1,7 @@
 #include "cli/cli_session.h"
 
 #include "form/field_table.h"
+#include "probe/probe_command.h"
 
 namespace mk::cli {
 
@@ -40,6 +41,15 @@ EncoderFields FieldsFor(const CliOptions& o, const ShellDialect& d, const std::s
     }
     f.m_strOutputFile = o.output;
     return f;
+}
+
+std::string StreamNumbersNote(const CliOptions& o, const std::string& source) {
+    if ((!o.Given(Field::VideoStream) && !o.Given(Field::AudioStream)) ||
+        IsVobExtension(ExtensionOf(source))) {
+        return {};
+    }
+    return "warning: --video-stream and --audio-stream apply to VOB sources only; ignored for " +
+           source;
 }
 
 }  // namespace mk::cli

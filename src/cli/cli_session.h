@@ -21,4 +21,8 @@ namespace mk::cli {
 EncoderFields FieldsFor(const CliOptions& o, const ShellDialect& d, const std::string& folder,
                         const ShellRunner& run, std::optional<FormMessage>* probeProblem = nullptr);
 
+// The stream numbers choose streams of a VOB source only (the form maps them for VOBs alone): the
+// note to give when o sets one for another source, "" otherwise.
+std::string StreamNumbersNote(const CliOptions& o, const std::string& source);
+
 }  // namespace mk::cli

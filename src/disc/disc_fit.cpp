@@ -47,6 +47,11 @@ RateLimits LimitsFor(DiscKind kind, int audioKbps) {
     return {};
 }
 
+double EstimatedTitleBytes(DiscKind kind, double seconds, int videoKbps, int audioKbps) {
+    return EstimatedImage(kind, seconds, videoKbps, audioKbps, 0) -
+           EstimatedImage(kind, 0, 0, 0, 0);
+}
+
 double EstimatedImage(DiscKind kind, double seconds, int videoKbps, int audioKbps, int titles) {
     const double fixed =
         (kind == DiscKind::Dvd ? kDvdFixedBytes : kCdFixedBytes) + kPerTitleBytes * titles;

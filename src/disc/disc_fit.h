@@ -43,6 +43,9 @@ struct RatePlan {
 std::optional<RatePlan> FirstRate(DiscKind kind, double sizeBytes, double seconds, int audioKbps,
                                   int titles, const RateLimits& limits);
 
+// One title's share of the disc before it is encoded: its streams and their multiplex.
+double EstimatedTitleBytes(DiscKind kind, double seconds, int videoKbps, int audioKbps);
+
 // The image an attempt at `videoKbps` is estimated to give before any measurement.
 double EstimatedImage(DiscKind kind, double seconds, int videoKbps, int audioKbps, int titles);
 

@@ -64,7 +64,9 @@ std::optional<ProbeFacts> FactsInto(EncoderFields& f, const std::optional<std::s
 }  // namespace
 
 RuleContext ContextOf(const EncoderFields& f, bool presetting) {
-    return {presetting, FileExists(f.m_strSourceFile), FileExists(f.m_strOutputFile)};
+    // A stream the user names ("-", "pipe:") is a source that is there, as a file would be.
+    const bool source = FileExists(f.m_strSourceFile) || IsStreamSource(f.m_strSourceFile);
+    return {presetting, source, FileExists(f.m_strOutputFile)};
 }
 
 void ApplyToFields(EncoderFields& f, const ControlChanges& changes) {

@@ -12,14 +12,15 @@
 #include "command/encoder_fields.h"
 #include "platform/desktop.h"
 #include "platform/shell_dialect.h"
+#include "probe/probe_run.h"
 #include "probe/report_parser.h"
 #include "rules/control_change.h"
 #include "rules/control_rules.h"
 
 namespace mk {
 
-// Runs one command line through the shell and waits for it; returns its exit status.
-using ShellRunner = std::function<int(const std::string& commandLine)>;
+// Runs the probe command line and waits for it (see ProbeRunner).
+using ShellRunner = ProbeRunner;
 
 // What every handler needs besides the fields: the dialect, the program folder (with its trailing
 // separator) and whether Presetting is checked.

@@ -1,25 +1,34 @@
 #include "jobs/batch_commands.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cctype>
+#include <cerrno>
+#include <cstring>
+
+#include "platform/folder_lock.h"
 
 namespace mk {
 
 namespace {
 
+bool IsBlank(char c) {
+    return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
+
 std::string_view Trimmed(std::string_view line) {
-    while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back()))) {
+    while (!line.empty() && IsBlank(line.back())) {
         line.remove_suffix(1);
     }
-    while (!line.empty() && std::isspace(static_cast<unsigned char>(line.front()))) {
+    while (!line.empty() && IsBlank(line.front())) {
         line.remove_prefix(1);
     }
     return line;
 }
 
-bool IsComment(std::string_view line, const ShellDialect& d) {
-    if (!d.IsWindows()) {
-        return line.starts_with('#');
-    }
+bool IsWindowsComment(std::string_view line) {
     if (line.starts_with("::")) {
         return true;
     }
@@ -30,22 +39,196 @@ bool IsComment(std::string_view line, const ShellDialect& d) {
     const bool rem = std::toupper(static_cast<unsigned char>(word[0])) == 'R' &&
                      std::toupper(static_cast<unsigned char>(word[1])) == 'E' &&
                      std::toupper(static_cast<unsigned char>(word[2])) == 'M';
-    return rem && (line.size() == 3 || std::isspace(static_cast<unsigned char>(line[3])));
+    return rem && (line.size() == 3 || IsBlank(line[3]));
+}
+
+// The last double-quoted word of a cmd.exe line, as it stands (cmd has no escapes in quotes).
+std::string LastQuoted(std::string_view line) {
+    const std::size_t close = line.rfind('"');
+    if (close == std::string_view::npos || close == 0) {
+        return {};
+    }
+    const std::size_t open = line.rfind('"', close - 1);
+    return open == std::string_view::npos ? std::string()
+                                          : std::string(line.substr(open + 1, close - open - 1));
+}
+
+std::vector<BatchCommand> WindowsCommands(std::string_view text) {
+    std::vector<BatchCommand> commands;
+    for (std::size_t line = 1; !text.empty(); ++line) {
+        const std::size_t end = text.find('\n');
+        const std::string_view trimmed = Trimmed(text.substr(0, end));
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (!trimmed.empty() && !IsWindowsComment(trimmed)) {
+            commands.push_back({std::string(trimmed), LastQuoted(trimmed), line});
+        }
+    }
+    return commands;
+}
+
+// Reads commands as /bin/sh does: quotes, backslashes, command substitutions and comments decide
+// where a line end ends a command.
+class PosixReader {
+public:
+    PosixReader(std::string_view text, const ShellDialect& d) : m_text(text), m_dialect(d) {}
+
+    std::vector<BatchCommand> Commands() {
+        while (m_at < m_text.size()) {
+            Step();
+        }
+        Finish();
+        return std::move(m_commands);
+    }
+
+private:
+    void Step() {
+        const char c = m_text[m_at];
+        const char next = m_at + 1 < m_text.size() ? m_text[m_at + 1] : '\0';
+        if (c == '\n' && m_depth == 0) {
+            Finish();
+            ++m_line;
+            ++m_at;
+        } else if (c == '\\') {
+            Take(2);
+        } else if (c == '\'') {
+            const std::size_t close = m_text.find('\'', m_at + 1);
+            Take(close == std::string_view::npos ? m_text.size() : close + 1 - m_at);
+        } else if (c == '"') {
+            const std::size_t close = ClosingQuote(m_at + 1, '"');
+            m_current.output = m_dialect.Unescape(m_text.substr(m_at + 1, close - m_at - 1));
+            Take(close + 1 - m_at);
+        } else if (c == '`') {
+            Take(ClosingQuote(m_at + 1, '`') + 1 - m_at);
+        } else if (c == '$' && next == '(') {
+            ++m_depth;
+            Take(2);
+        } else if (c == ')' && m_depth > 0) {
+            --m_depth;
+            Take(1);
+        } else if (c == '#' && AtWordStart()) {
+            const std::size_t end = m_text.find('\n', m_at);
+            m_at = end == std::string_view::npos ? m_text.size() : end;
+        } else {
+            Take(1);
+        }
+    }
+
+    // Where the quote opened before `from` closes (a backslash escapes the next character;
+    // back-quotes nest inside double quotes); the text's size when it never does.
+    std::size_t ClosingQuote(std::size_t from, char quote) const {
+        std::size_t i = from;
+        while (i < m_text.size() && m_text[i] != quote) {
+            if (m_text[i] == '\\') {
+                ++i;
+            } else if (quote == '"' && m_text[i] == '`') {
+                i = ClosingQuote(i + 1, '`');
+            }
+            ++i;
+        }
+        return std::min(i, m_text.size());
+    }
+
+    bool AtWordStart() const {
+        return m_current.text.empty() ||
+               std::strchr(" \t\r;&|()", m_current.text.back()) != nullptr;
+    }
+
+    void Take(std::size_t count) {
+        const std::string_view part = m_text.substr(m_at, count);
+        if (m_current.text.empty() && !IsBlank(part.front())) {
+            m_current.line = m_line;
+        }
+        if (!m_current.text.empty() || !IsBlank(part.front())) {
+            m_current.text += part;
+        }
+        for (const char c : part) {
+            m_line += c == '\n';
+        }
+        m_at += part.size();
+    }
+
+    void Finish() {
+        m_current.text = std::string(Trimmed(m_current.text));
+        if (!m_current.text.empty()) {
+            m_commands.push_back(std::move(m_current));
+        }
+        m_current = {};
+    }
+
+    std::string_view m_text;
+    const ShellDialect& m_dialect;
+    std::size_t m_at = 0;
+    std::size_t m_line = 1;
+    int m_depth = 0;  // command substitutions $( ... ) open
+    BatchCommand m_current;
+    std::vector<BatchCommand> m_commands;
+};
+
+std::string CannotRead(const std::string& path, int error) {
+    return "cannot read the batch file " + path + ": " + std::strerror(error);
+}
+
+// The whole file, or why not. Opened without waiting, so a FIFO in its place cannot hang us.
+std::string ReadWhole(const std::string& path, std::string& text) {
+    const FolderLock lock(path);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return CannotRead(path, errno);
+    }
+    struct stat st {};
+    std::string problem;
+    if (::fstat(fd, &st) != 0) {
+        problem = CannotRead(path, errno);
+    } else if (S_ISDIR(st.st_mode)) {
+        problem = "the batch file " + path + " is a folder, not a file";
+    } else if (!S_ISREG(st.st_mode)) {
+        problem = "the batch file " + path + " is not a plain file";
+    }
+    char buffer[65536];
+    while (problem.empty()) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n > 0) {
+            text.append(buffer, static_cast<std::size_t>(n));
+        } else if (n == 0) {
+            break;
+        } else if (errno != EINTR) {
+            problem = CannotRead(path, errno);
+        }
+    }
+    ::close(fd);
+    return problem;
 }
 
 }  // namespace
 
-std::vector<std::string> BatchCommands(std::string_view text, const ShellDialect& d) {
-    std::vector<std::string> commands;
-    while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        const std::string_view line = Trimmed(text.substr(0, end));
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        if (!line.empty() && !IsComment(line, d)) {
-            commands.emplace_back(line);
+std::vector<BatchCommand> BatchCommands(std::string_view text, const ShellDialect& d) {
+    return d.IsWindows() ? WindowsCommands(text) : PosixReader(text, d).Commands();
+}
+
+BatchRead ReadBatchFile(const std::string& path, const ShellDialect& d,
+                        std::size_t longestCommand) {
+    BatchRead read;
+    std::string text;
+    read.problem = ReadWhole(path, text);
+    if (!read.problem.empty()) {
+        return read;
+    }
+    read.commands = BatchCommands(text, d);
+    for (const BatchCommand& c : read.commands) {
+        const std::string where = "line " + std::to_string(c.line) + " of the batch file " + path;
+        if (c.text.find('\0') != std::string::npos) {
+            read.problem = where + " holds a zero byte, which no shell command can hold";
+        } else if (c.text.size() > longestCommand) {
+            read.problem = where + " is " + std::to_string(c.text.size()) +
+                           " bytes, longer than the shell takes (at most " +
+                           std::to_string(longestCommand) + ")";
+        }
+        if (!read.problem.empty()) {
+            read.commands.clear();
+            break;
         }
     }
-    return commands;
+    return read;
 }
 
 }  // namespace mk

@@ -81,6 +81,7 @@ void JobPool::StartNext(const Events& events) {
         slot->index = index;
         ShellOptions options;
         options.out = m_passStdout ? Route::Inherit : Route::Null;
+        options.inheritStdin = m_jobs[index].readsStdin;
         options.err = Route::Pipe;
         state.watch = RunWatch();  // its clock starts now
         state.phase = JobPhase::Running;

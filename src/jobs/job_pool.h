@@ -22,6 +22,7 @@ struct JobSpec {
     std::string line;                // run with /bin/sh -c
     std::string output;              // the file it is to write, judged at its end ("": none)
     std::optional<double> duration;  // seconds of media, when known beforehand
+    bool readsStdin = false;         // it reads our standard input (a stream source)
 };
 
 enum class JobPhase { Waiting, Running, Done };

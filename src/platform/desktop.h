@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "probe/probe_end.h"
+
 namespace mk {
 
 enum class MessageIcon { Stop, Information };
@@ -37,9 +39,10 @@ public:
     virtual std::optional<std::string> AskOpenFile(const FileDialogRequest& request) = 0;
     virtual std::optional<std::string> AskSaveFile(const FileDialogRequest& request) = 0;
 
-    // Runs one command line through /bin/sh and waits for it, keeping the form painted but
-    // accepting no input meanwhile. Returns the shell's exit status.
-    virtual int RunShell(const std::string& commandLine) = 0;
+    // Runs the probe command line through /bin/sh and waits for it, keeping the form painted but
+    // accepting no input meanwhile; stops it (its whole process group) when it gives no output
+    // for kProbeQuietLimit.
+    virtual ProbeEnd RunProbe(const std::string& commandLine) = 0;
     // Runs a command line in the console window, which stays open until the user closes it;
     // returns when it is closed. A batch run shows no percentage (several encodes in a row).
     virtual ConsoleResult RunConsole(const std::string& commandLine, bool batch) = 0;

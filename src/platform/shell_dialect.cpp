@@ -46,6 +46,27 @@ std::string ShellDialect::Escape(std::string_view path) const {
     return out;
 }
 
+std::string ShellDialect::Unescape(std::string_view escaped) const {
+    if (IsWindows()) {
+        return std::string(escaped);
+    }
+    std::string out;
+    out.reserve(escaped.size());
+    for (std::size_t i = 0; i < escaped.size(); ++i) {
+        const char c = escaped[i];
+        const char next = i + 1 < escaped.size() ? escaped[i + 1] : '\0';
+        if (c == '\\' && (next == '\\' || next == '"' || next == '$' || next == '`')) {
+            out += next;
+            ++i;
+        } else if (c == '\\' && next == '\n') {
+            ++i;  // a continued line
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 std::string ShellDialect::ConsoleLine(std::string_view inner) const {
     if (!IsWindows()) {
         return std::string(inner);

@@ -42,6 +42,10 @@ public:
     // characters that stay special inside double quotes (\ " $ `) get a backslash, so a file name
     // can never run as code; a path without them is unchanged. cmd.exe needs nothing here.
     std::string Escape(std::string_view path) const;
+    // What the shell makes of `escaped` between double quotes: the inverse of Escape, so
+    // Unescape(Escape(p)) == p for every byte string. On POSIX a backslash before \ " $ ` gives
+    // that character and one before a line end joins the lines; any other stays. cmd.exe: as is.
+    std::string Unescape(std::string_view escaped) const;
 
     // The line that runs `inner` in a console that stays open: cmd /K with one extra pair of
     // quotes around the command on Windows; on POSIX our console window runs `inner` itself.

@@ -6,8 +6,10 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/file_checks.h"
 #include "platform/folder_lock.h"
 #include "probe/probe_command.h"
+#include "probe/probe_watch.h"
 #include "probe/report_text.h"
 
 namespace mk {
@@ -35,18 +37,36 @@ std::string FreshReport(const std::string& path) {
 }  // namespace
 
 ProbeOutcome RunProbe(const ShellDialect& d, const std::string& folder, const std::string& source,
-                      const std::function<int(const std::string&)>& run) {
+                      const ProbeRunner& run) {
     const std::string path = folder + d.ProbeReport();
-    const FolderLock lock(path);
     ProbeOutcome outcome;
-    // The file steps are this machine's (POSIX); the Windows dialect only composes texts here.
-    if (!d.IsWindows()) {
+    const bool posix = !d.IsWindows();  // the file steps are this machine's; Windows only composes
+    if (posix) {
+        outcome.problem = SourceRefusal(source);
+    }
+    if (!outcome.problem.empty()) {
+        return outcome;
+    }
+    const FolderLock lock(path);
+    if (posix) {
         outcome.problem = FreshReport(path);
     }
     if (!outcome.problem.empty()) {
         return outcome;
     }
-    run(ProbeCommand(d, folder, source));
+    // A stream would be used up by the probe before the encode reads it: its report stays empty.
+    const ProbeEnd end =
+        posix && IsStreamSource(source) ? ProbeEnd(0) : run(ProbeCommand(d, folder, source));
+    if (end.stopSignal != 0 || end.silent) {
+        // What it wrote is not the whole report: nothing later may read it as this source's.
+        outcome.problem = end.stopSignal != 0 ? "The probe of " + source + " was stopped."
+                                              : SilentProbeText(source, kProbeQuietLimit);
+        outcome.stopSignal = end.stopSignal;
+        if (posix) {
+            FreshReport(path);
+        }
+        return outcome;
+    }
     outcome.report = ReadProbeReport(path);
     return outcome;
 }

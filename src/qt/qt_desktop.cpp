@@ -8,18 +8,24 @@
 #include <QFile>
 #include <QLabel>
 #include <QMessageBox>
+#include <QTimer>
 #include <QUrl>
 
+#include "platform/shell_dialect.h"
+#include "probe/probe_watch.h"
 #include "qt/console_window.h"
 #include "qt/document_opener.h"
 #include "qt/file_dialog.h"
 #include "qt/help_viewer.h"
 #include "qt/keyboard_access.h"
-#include "qt/process_wait.h"
 #include "qt/qt_text.h"
 #include "qt/text_editor_window.h"
 
 namespace mk {
+
+namespace {
+constexpr int kProbeLookMs = 20;  // short: the probe is mostly over in moments
+}  // namespace
 
 std::string QtDesktop::ProgramFolder() {
     // The executable's path as bytes: Qt's own would change a folder name that is not UTF-8.
@@ -55,20 +61,27 @@ std::optional<std::string> QtDesktop::AskSaveFile(const FileDialogRequest& reque
     return AskFile(m_form, request, FileDialogKind::Save, m_lastFolder);
 }
 
-int QtDesktop::RunShell(const std::string& commandLine) {
-    ShellOptions options;
-    options.out = Route::Inherit;
-    options.err = Route::Inherit;
-    options.ownGroup = false;  // a Ctrl-C that ends the program ends this short wait with it
-    ShellProcess process;
-    if (!process.Start(commandLine, options)) {
-        return -1;
+ProbeEnd QtDesktop::RunProbe(const std::string& commandLine) {
+    ProbeWatch watch(ProgramFolder() + ShellDialect::Native().ProbeReport());
+    if (!watch.Start(commandLine, Route::Inherit, Route::Inherit)) {
+        return {};
     }
-    // The form stays painted but takes no input until the command has ended.
+    // The form stays painted but takes no input until the probe is over.
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    WaitWithEvents(process, QEventLoop::ExcludeUserInputEvents);
+    if (!watch.Step()) {
+        QEventLoop loop;
+        QTimer timer;
+        timer.setInterval(kProbeLookMs);
+        QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
+            if (watch.Step()) {
+                loop.quit();
+            }
+        });
+        timer.start();
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
     QApplication::restoreOverrideCursor();
-    return process.ExitCode().value_or(-1);
+    return watch.End();
 }
 
 ConsoleResult QtDesktop::RunConsole(const std::string& commandLine, bool batch) {

@@ -18,7 +18,7 @@ public:
     void ShowMessage(const std::string& text, const std::string& title, MessageIcon icon) override;
     std::optional<std::string> AskOpenFile(const FileDialogRequest& request) override;
     std::optional<std::string> AskSaveFile(const FileDialogRequest& request) override;
-    int RunShell(const std::string& commandLine) override;
+    ProbeEnd RunProbe(const std::string& commandLine) override;
     ConsoleResult RunConsole(const std::string& commandLine, bool batch) override;
     void EditFile(const std::string& path) override;
     bool ShowHelp(const std::string& path, int context) override;

@@ -135,6 +135,15 @@ TEST_F(CliRun, SourceCutInHalfIsDoneWithAWarning) {
     EXPECT_EQ(clean.output.find("warning"), std::string::npos) << clean.output;
 }
 
+// Written into standard output, here a file: no size to judge under that name, the status tells.
+TEST_F(CliRun, StandardOutputIsJudgedByTheStatus) {
+    const ShellRun run =
+        RunShell(Quoted(Cli()) + " --verbose --target vcd --source " +
+                 Quoted(ClipPath(Clip::Mpeg4Avi)) + " --output /dev/stdout > " + Quoted(Out()));
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(FirstOf(ProbeStreams(Out()), "video")["codec_name"], "mpeg1video");
+}
+
 TEST_F(CliRun, FailedEncodeKeepsTheUsersExistingFile) {
     std::ofstream(Out()) << "mine";
     const ShellRun run = Run(ClipPath(Clip::Mpeg4Avi), Out(), {"--more-options", "-bogus 1"});
@@ -223,6 +232,7 @@ TEST_F(CliRun, InterruptStopsFfmpegAndRemovesTheHalfWrittenOutput) {
         kill(cli.Pid(), signal);
         Pump(cli, {});
         EXPECT_EQ(cli.ExitCode(), 128 + signal) << ReadFile(log);
+        EXPECT_NE(ReadFile(log).find("stopped; ffmpeg was interrupted"), std::string::npos);
         EXPECT_EQ(LiveProcessesNaming(Out()), 0) << signal;
         EXPECT_FALSE(fs::exists(Out())) << ReadFile(log);
         EXPECT_EQ(TemporaryBeside(Out()), "") << "the half-written output was left behind";

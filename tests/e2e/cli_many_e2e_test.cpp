@@ -93,16 +93,41 @@ TEST_F(CliMany, ClashAndFailureAreReported) {
     EXPECT_NE(clash.output.find("would both be encoded"), std::string::npos) << clash.output;
     EXPECT_TRUE(fs::is_empty(m_folder.File("out")));
 
-    // One source that is no video among good ones: exit 1, the others done.
+    // One source that is no video among good ones: exit 1, the others done; one cut in half is
+    // good with a warning, as in a lone run.
     const std::string broken = m_folder.File("broken.avi");
     fs::copy_file(ClipPath(Clip::Broken), broken);
+    const std::string whole = ReadFile(m_sources[0]);
+    std::ofstream(m_folder.File("cut.avi"), std::ios::binary) << whole.substr(0, whole.size() / 2);
     const ShellRun run =
         RunShell(Cli("--target vcd --jobs 2 --output-dir " + Quoted(m_folder.File("out")) + " " +
-                     Quoted(m_sources[0]) + " " + Quoted(broken) + " " + Quoted(m_sources[2])));
+                     Quoted(m_sources[0]) + " " + Quoted(broken) + " " + Quoted(m_sources[2]) +
+                     " " + Quoted(m_folder.File("cut.avi"))));
     EXPECT_EQ(run.exitCode, 1) << run.output;
     EXPECT_NE(run.output.find("FAILED  broken.mpg"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("good    cut.mpg\n    warning: ffmpeg met errors"), std::string::npos)
+        << run.output;
     EXPECT_GT(fs::file_size(Out("a clip.mpg")), 0u);
     EXPECT_GT(fs::file_size(Out("tall.mpg")), 0u);
+}
+
+// --run-batch: two commands to one output are refused before anything runs, and a command that
+// fails deletes nothing under its output name (it may be another run's finished file).
+TEST_F(CliMany, BatchClashRefusedAndAFailedCommandDeletesNothing) {
+    const std::string x = "\"" + Out("x.mpg") + "\"";
+    const struct {
+        std::string lines;
+        int exitCode;
+        const char* left;
+    } cases[] = {{"printf a > " + x + "\nprintf b > " + x + "\n", 2, ""},
+                 {"printf mine > " + x + "; exit 3\n", 1, "mine"}};
+    for (const auto& c : cases) {
+        fs::remove(Out("x.mpg"));
+        std::ofstream(m_folder.File("Conf/batch.sh")) << c.lines;
+        const ShellRun run = RunShell(Cli("--run-batch --jobs 1"));
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.output;
+        EXPECT_EQ(ReadFile(Out("x.mpg")), c.left) << run.output;
+    }
 }
 
 TEST_F(CliMany, InterruptStopsEveryJob) {

@@ -1,6 +1,7 @@
 // Faults with the installed ffmpeg doing the work: sources whose names mean something to the
 // shell, no ffmpeg to be found, a full disk and ffmpeg killed in mid-encode. Commands are the
-// ones the program composes, run through /bin/sh as the console runs them.
+// ones the program composes, run through /bin/sh as the console runs them; and morvakelin-cli
+// given inputs that must not hang it or be misread (a FIFO, a folder as batch file).
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <unistd.h>
@@ -39,6 +40,12 @@ const NameCase kNames[] = {
 
 void PrintTo(const NameCase& c, std::ostream* os) {
     *os << c.label;
+}
+
+std::string CliIn(const ProgramFolder& folder) {
+    fs::copy_file(fs::path(MORVAKELIN_PROGRAM_DIR) / "morvakelin-cli",
+                  folder.File("morvakelin-cli"));
+    return Quoted(folder.File("morvakelin-cli"));
 }
 
 class FaultNamesE2e : public ::testing::TestWithParam<NameCase> {};
@@ -80,6 +87,15 @@ TEST_P(FaultNamesE2e, ProbeEncodeAndStreamTestWorkOnTheNamedFile) {
     EXPECT_FALSE(fs::exists(folder.File("pwned")));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2)
         << "only the source and the output belong there";
+
+    // The batch route: what --batch-add wrote, --run-batch runs and judges under the very name.
+    const std::string cli = CliIn(folder);
+    ASSERT_EQ(RunShell(cli + " --target vcd --batch-add --source " + Quoted(source) + " --output " +
+                       Quoted(f.m_strOutputFile))
+                  .exitCode,
+              0);
+    const ShellRun batch = RunShell(cli + " --run-batch");
+    EXPECT_EQ(batch.exitCode, 0) << batch.output;
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, FaultNamesE2e, ::testing::ValuesIn(kNames),
@@ -152,6 +168,30 @@ TEST(FaultE2e, FullDiskFailsTheEncodeWithFfmpegsMessage) {
     ::umount2(small.c_str(), MNT_DETACH);
     EXPECT_NE(run.exitCode, 0);
     EXPECT_NE(run.output.find("No space left on device"), std::string::npos) << run.output;
+}
+
+TEST(FaultE2e, CliRefusesInputsThatWouldHangOrBeMisreadAndSaysWhich) {
+    ProgramFolder folder;
+    const std::string cli = CliIn(folder) + " ";
+    const std::string fifo = Quoted(folder.File("f.avi")), clip = Quoted(ClipPath(Clip::Mpeg4Avi));
+    const struct {
+        std::string line;
+        int exit;
+        const char* says;
+    } cases[] = {
+        {"mkfifo " + fifo + "; " + cli + "--output o.mpg --source " + fifo, 2, "is a FIFO"},
+        {cli + "--output-dir . " + clip + " " + fifo, 2, "is a FIFO"},
+        {"mkdir " + Quoted(folder.File("Conf/batch.sh")) + "; " + cli + "--run-batch", 1,
+         "is a folder"},
+        {cli + "--print --audio-stream 2 --output o.mpg --source " + clip, 0, "VOB sources only"},
+        {"cat " + clip + " | " + cli + "--output " + Quoted(folder.File("s.mpg")) + " --source -",
+         0, "done: "},
+    };
+    for (const auto& c : cases) {
+        const ShellRun run = RunShell(c.line, 60);
+        EXPECT_EQ(run.exitCode, c.exit) << c.line << ": " << run.output;
+        EXPECT_NE(run.output.find(c.says), std::string::npos) << c.line << ": " << run.output;
+    }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The form when its files and tools fail it: Conf/ missing or read-only, a TV.avs of binary
 // garbage, a probe report of megabytes, no ffmpeg at all, ffmpeg killed in mid-encode, an output
-// folder that does not exist and a full disk. Commands run for real through /bin/sh.
+// folder that does not exist, a full disk and a FIFO as source. Commands run for real through
+// /bin/sh.
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -250,6 +251,16 @@ TEST_F(FaultFiles, TvAvsOfBinaryGarbageNeverEncodesFromIt) {
     dlg->OnPreview();
     ASSERT_EQ(desktop.messages.size(), 1u);
     EXPECT_EQ(desktop.messages[0].text, "Out file was not created.");
+}
+
+TEST_F(FaultFiles, AFifoAsSourceIsRefusedWithoutRunningTheProbe) {
+    const std::string fifo = desktop.ProgramFolder() + "f.avi";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    dlg->OpenSource(fifo);
+    EXPECT_TRUE(desktop.shellCommands.empty());
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    EXPECT_TRUE(desktop.messages[0].text.starts_with(fifo + " is a FIFO"))
+        << desktop.messages[0].text;
 }
 
 TEST_F(FaultFiles, ProbeReportOfMegabytesIsReadFromItsStart) {

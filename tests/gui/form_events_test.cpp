@@ -5,9 +5,11 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <filesystem>
 #include <functional>
@@ -84,6 +86,28 @@ void Choose(Form& f, int command) {
         return;
     }
     ADD_FAILURE() << "no menu holds command " << command;
+}
+
+std::string DiscTitles(Form& f) {
+    return f.desktop.ProgramFolder() + "Conf/disc_titles.txt";
+}
+
+// Disc > Add current source, with a file that exists as the source.
+void AddDiscTitle(Form& f) {
+    f.dlg.OnBatchClear();
+    f.dlg.SetControlText(IDC_SOURCE_FILE, f.Batch());
+    Choose(f, ID_DISC_ADD);
+}
+
+// Answers the next modal dialog once it shows, and keeps its title.
+std::string g_answered;
+void AnswerModal(std::function<void(QDialog*)> answer) {
+    QTimer::singleShot(200, [answer] {
+        if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            g_answered = d->windowTitle().toStdString();
+            answer(d);
+        }
+    });
 }
 
 const mk::FieldRow& BindingOf(int id) {
@@ -193,6 +217,37 @@ std::vector<Case> Cases() {
              Choose(f, ID_BATCH_VIEW);
          },
          [](Form& f) { EXPECT_EQ(f.desktop.editedFiles, std::vector{f.Batch()}); }},
+        {E::MenuCommand, ID_DISC_ADD, [](Form& f) { AddDiscTitle(f); },
+         [](Form& f) {
+             EXPECT_NE(mk::test::ReadFile(DiscTitles(f)).find("--source\t" + f.Batch()),
+                       std::string::npos);
+         }},
+        {E::MenuCommand, ID_DISC_CLEAR,
+         [](Form& f) {
+             AddDiscTitle(f);
+             Choose(f, ID_DISC_CLEAR);
+         },
+         [](Form& f) { EXPECT_EQ(mk::test::ReadFile(DiscTitles(f)), ""); }},
+        {E::MenuCommand, ID_DISC_TITLES,
+         [](Form& f) {
+             AddDiscTitle(f);
+             AnswerModal([](QDialog* d) { d->accept(); });
+             Choose(f, ID_DISC_TITLES);
+         },
+         [](Form&) { EXPECT_EQ(g_answered, "Disc titles"); }},
+        {E::MenuCommand, ID_DISC_MAKE,
+         [](Form& f) {
+             AddDiscTitle(f);
+             AnswerModal([](QDialog* d) {
+                 d->findChild<QLineEdit*>()->setText("/tmp/x.iso");
+                 d->accept();
+             });
+             Choose(f, ID_DISC_MAKE);
+         },
+         [](Form& f) {
+             EXPECT_TRUE(f.Logged("batch console: \"" + f.desktop.ProgramFolder() +
+                                  "morvakelin-cli\" --disc \"/tmp/x.iso\""));
+         }},
         {E::Clicked, IDC_TEST, click(IDC_TEST),
          [](Form& f) {
              ASSERT_EQ(f.desktop.consoleCommands.size(), 1u);

@@ -119,7 +119,7 @@ TEST_F(FormTest, ComboListsAndMenuAreThoseOfTheTemplate) {
     for (QAction* a : dlg->MenuBar()->actions()) {
         titles << a->text();
     }
-    EXPECT_EQ(titles, (QStringList{"Language", "Batch", "Avisynth", "Options", "?"}));
+    EXPECT_EQ(titles, (QStringList{"Language", "Batch", "Avisynth", "Disc", "Options", "?"}));
     EXPECT_EQ(dlg->MenuAction(ID_BATCH_ADD)->text(), "Add current command");
     EXPECT_EQ(dlg->MenuAction(IDM_ABOUTBOX)->text(), "&About Morvakelin...");
 }

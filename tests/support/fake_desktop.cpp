@@ -51,7 +51,7 @@ std::optional<std::string> FakeDesktop::AskSaveFile(const mk::FileDialogRequest&
     return answer;
 }
 
-int FakeDesktop::RunShell(const std::string& commandLine) {
+mk::ProbeEnd FakeDesktop::RunProbe(const std::string& commandLine) {
     shellCommands.push_back(commandLine);
     log.push_back("shell: " + commandLine);
     return onShell ? onShell(commandLine) : RunSh(commandLine);

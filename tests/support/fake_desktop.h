@@ -48,7 +48,7 @@ public:
                      mk::MessageIcon icon) override;
     std::optional<std::string> AskOpenFile(const mk::FileDialogRequest& request) override;
     std::optional<std::string> AskSaveFile(const mk::FileDialogRequest& request) override;
-    int RunShell(const std::string& commandLine) override;
+    mk::ProbeEnd RunProbe(const std::string& commandLine) override;
     mk::ConsoleResult RunConsole(const std::string& commandLine, bool batch) override;
     void EditFile(const std::string& path) override;
     bool ShowHelp(const std::string& path, int context) override;

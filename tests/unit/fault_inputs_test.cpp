@@ -1,18 +1,28 @@
 // Bad input at the readers and writers of the program's files: probe reports of megabytes and
-// with zero bytes, scripts of binary garbage, batch files that cannot be written or end oddly.
+// with zero bytes, scripts of binary garbage, batch files that cannot be written or end oddly,
+// names the shell must read back byte for byte, sources that would never let the probe end.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <thread>
 
 #include "avs2yuv/avs_script.h"
 #include "jobs/avs_script.h"
 #include "jobs/batch_file.h"
+#include "platform/file_checks.h"
+#include "platform/shell_dialect.h"
+#include "probe/probe_run.h"
+#include "probe/probe_watch.h"
 #include "probe/report_parser.h"
 #include "probe/report_text.h"
 #include "support/files.h"
+#include "support/shell.h"
 #include "support/temp_dir.h"
 #include "translate/probe_report.h"
 
@@ -199,6 +209,84 @@ TEST(FaultBatchFile, AFullDiskLeavesTheEarlierLinesWhole) {
     const mk::ShellDialect d = mk::ShellDialect::Posix();
     EXPECT_FALSE(mk::WriteBatchHeader("/dev/full", d));
     EXPECT_FALSE(mk::AppendBatchCommand("/dev/full", d, "\"/p/ffmpeg\" -i \"/v/a.avi\""));
+}
+
+// Every byte string of one to three bytes, and long ones that sh itself reads back (no zero byte:
+// no argument can hold one).
+TEST(FaultShellDialect, UnescapeUndoesEscapeAsTheShellDoes) {
+    const mk::ShellDialect d = mk::ShellDialect::Posix();
+    std::size_t wrong = 0;
+    for (std::size_t length = 1; length <= 3; ++length) {
+        for (std::uint32_t n = 0; n < (1u << (8 * length)); ++n) {
+            const char bytes[] = {char(n), char(n >> 8), char(n >> 16)};
+            const std::string s(bytes, length);
+            wrong += d.Unescape(d.Escape(s)) != s;
+        }
+    }
+    EXPECT_EQ(wrong, 0u);
+    std::mt19937 random(5);
+    const std::string mean = "\\\"$`\n'#;|&(){} \x80\xff";
+    for (std::size_t size : {200u, 5000u}) {
+        std::string name;
+        for (std::size_t i = 0; i < size; ++i) {
+            name += random() % 2 ? mean[random() % mean.size()] : char(1 + random() % 255);
+        }
+        const std::string escaped = d.Escape(name);
+        EXPECT_TRUE(mk::test::RunShell("printf %s \"" + escaped + "\"", 30).output == name);
+        EXPECT_EQ(d.Unescape(escaped), name);
+    }
+}
+
+TEST(FaultProbeSource, FifosAndDevicesAreRefusedBeforeTheProbeRuns) {
+    TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.File("f.avi").c_str(), 0644), 0);
+    WriteFile(dir.File("plain.avi"), "x");
+    fs::create_directory(dir.File("Conf"));
+    const struct {
+        std::string source;
+        const char* refusedAs;  // nullptr: not refused
+        int probes;             // a stream is not probed
+    } cases[] = {
+        {dir.File("f.avi"), "a FIFO", 0},
+        {"/dev/zero", "a character device", 0},
+        {dir.File("plain.avi"), nullptr, 1},
+        {"-", nullptr, 0},
+        {"pipe:0", nullptr, 0},
+    };
+    for (const auto& c : cases) {
+        int runs = 0;
+        const mk::ProbeOutcome outcome = mk::RunProbe(
+            mk::ShellDialect::Posix(), dir.Folder(), c.source, [&](const auto&) { return runs++; });
+        EXPECT_EQ(runs, c.probes) << c.source;
+        EXPECT_EQ(outcome.problem.find(c.source + " is " + (c.refusedAs ? c.refusedAs : "")),
+                  c.refusedAs ? 0 : std::string::npos)
+            << outcome.problem;
+    }
+}
+
+TEST(FaultProbeSource, ASilentOrStoppedProbeEndsWithItsWholeGroup) {
+    TempDir dir;
+    // A child that ignores SIGINT and SIGTERM, as ffmpeg blocked on a FIFO does.
+    const std::string line = "echo $$ > " + mk::test::Quoted(dir.File("group")) +
+                             "; sh -c 'trap \"\" INT TERM; sleep 600' & sleep 600";
+    for (const bool userStops : {false, true}) {
+        mk::ProbeWatch watch(dir.File("report"),
+                             std::chrono::milliseconds(userStops ? 60000 : 300));
+        ASSERT_TRUE(watch.Start(line, mk::Route::Null, mk::Route::Null));
+        for (int look = 0; !watch.Step() && look < 1000; ++look) {
+            if (userStops && look == 5) {
+                watch.Stop(SIGTERM);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        const mk::ProbeEnd end = watch.End();
+        EXPECT_EQ(end.silent, !userStops);
+        EXPECT_EQ(end.stopSignal, userStops ? SIGTERM : 0);
+        const std::string group = std::to_string(std::atoi(ReadFile(dir.File("group")).c_str()));
+        const mk::test::ShellRun left = mk::test::RunShell(
+            "ps -e -o pgid=,stat= | awk '$1 == " + group + " && $2 !~ /^Z/'", 30);
+        EXPECT_EQ(left.output, "") << "group " << group;
+    }
 }
 
 }  // namespace

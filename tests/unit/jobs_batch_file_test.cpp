@@ -1,8 +1,10 @@
 // The batch file keeps every line the user has and every character of each command.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <latch>
 #include <map>
 #include <mutex>
@@ -11,12 +13,15 @@
 #include <vector>
 
 #include "form/form_model.h"
+#include "jobs/batch_commands.h"
 #include "jobs/batch_file.h"
 #include "support/files.h"
 #include "support/temp_dir.h"
 
 namespace mk {
 namespace {
+
+using namespace std::string_literals;
 
 class JobsBatchFile : public ::testing::Test {
 protected:
@@ -128,6 +133,51 @@ TEST_F(JobsBatchFile, ParallelAddsLoseNoLineAndSplitNone) {
         }
         ASSERT_EQ(lost, 0) << "round " << round;
         ASSERT_EQ(seen.size(), expected.size()) << "round " << round;
+    }
+}
+
+// What Add writes is read back as sh reads it: one command per Add, its output by the name the
+// shell gives it, whatever the name holds; the user's continued lines and comments as sh has them.
+TEST_F(JobsBatchFile, CommandsAreReadWholeAsTheShellReadsThem) {
+    const auto d = ShellDialect::Posix();
+    std::filesystem::create_directory(m_dir / "Conf");
+    const FormEnv env{d, m_dir.string() + "/", true};
+    const std::string names[] = {"a\nb", "$x`y`\"z\\", "a\\\nb # c", "'q'\n#d\n", "e)$(f"};
+    for (const std::string& name : names) {
+        EncoderFields f;
+        f.m_strSourceFile = "/v/" + name + ".avi";
+        f.m_strOutputFile = "/v/" + name + ".mpg";
+        ASSERT_TRUE(AddToBatch(f, env).written);
+    }
+    std::ofstream(BatchFilePath(env), std::ios::app) << "echo a \\\n  \"/v/cont\" # \"/v/no\"\n";
+    const std::vector<BatchCommand> commands = BatchCommands(test::ReadFile(BatchFilePath(env)), d);
+    ASSERT_EQ(commands.size(), std::size(names) + 1);
+    for (std::size_t i = 0; i < std::size(names); ++i) {
+        EXPECT_EQ(commands[i].output, "/v/" + names[i] + ".mpg") << i;
+    }
+    EXPECT_EQ(commands[1].line, 5u);  // the first spans lines 2 to 4
+    EXPECT_EQ(commands.back().output, "/v/cont");
+}
+
+TEST_F(JobsBatchFile, AFileThatCannotRunNamesItselfAndTheLine) {
+    const auto d = ShellDialect::Posix();
+    const std::string head = "# h\n\"/p/ffmpeg\" -i \"/v/a\" \n";
+    const struct {
+        const char* name;
+        std::function<void()> make;
+        std::string says;
+    } cases[] = {
+        {"folder", [&] { std::filesystem::create_directory(m_path); }, m_path + " is a folder"},
+        {"fifo", [&] { ::mkfifo(m_path.c_str(), 0644); }, m_path + " is not a plain file"},
+        {"too long", [&] { Write(head + "\n\n" + std::string(200, 'x')); }, "line 5 of the"},
+        {"zero byte", [&] { Write(head + "a\0b\n"s); }, "line 3 of the batch file " + m_path},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove_all(m_path);
+        c.make();
+        const BatchRead read = ReadBatchFile(m_path, d, 100);
+        EXPECT_NE(read.problem.find(c.says), std::string::npos) << c.name << ": " << read.problem;
+        EXPECT_TRUE(read.commands.empty()) << c.name;
     }
 }
 
