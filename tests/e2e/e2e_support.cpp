@@ -60,6 +60,8 @@ ClipRecipe Recipe(Clip clip) {
             return {"long_metadata.mp4", "-i " + Quoted(ClipPath(Clip::H264AacMp4)) +
                                              " -c copy -map_metadata -1" + tags};
         }
+        case Clip::NavVob:
+            return {"nav.vob", video + "352x288" + tone + " -target pal-dvd"};
         case Clip::Broken:
             break;
     }
@@ -102,7 +104,7 @@ std::string ClipPath(Clip clip) {
 
 void PrintTo(Clip clip, std::ostream* os) {
     static const char* const kNames[] = {"H264AacMp4",  "Mpeg4Avi",        "PortraitAvi", "PalAvi",
-                                         "TwoAudioVob", "LongMetadataMp4", "Broken"};
+                                         "TwoAudioVob", "LongMetadataMp4", "NavVob",      "Broken"};
     *os << kNames[static_cast<int>(clip)];
 }
 

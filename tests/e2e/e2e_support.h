@@ -23,6 +23,7 @@ enum class Clip {
     PalAvi,           // 720x576
     TwoAudioVob,      // MPEG-2 + mp2 (stereo, stream 1) + ac3 (mono, stream 2)
     LongMetadataMp4,  // the H.264 clip with many long metadata tags
+    NavVob,           // ffmpeg's own DVD output: a navigation (data) stream first, then A/V
     Broken,           // not a video at all
 };
 std::string ClipPath(Clip clip);

@@ -258,6 +258,12 @@ INSTANTIATE_TEST_SUITE_P(
                                  [](EncoderFields& f) { f.m_bProcessAudio = 0; },
                                  "out.m2v",
                                  {"mpeg2video", "720", "576", "4:3", "", "", ""}},
+                      // The form's stream numbers 0 and 1 skip the navigation stream.
+                      EncodeCase{"vob_navigation_stream_first",
+                                 Clip::NavVob,
+                                 [](EncoderFields&) {},
+                                 "out.mpg",
+                                 {"mpeg2video", "720", "576", "4:3", "ac3", "", ""}},
                       // Stream 2 is the mono ac3 one; copied, it shows in the output as it is.
                       EncodeCase{"vob_audio_stream_2",
                                  Clip::TwoAudioVob,

@@ -86,7 +86,13 @@ std::string OutputNamed(const std::string& written) {
     if (mark == std::string::npos || written.compare(slash, 1, ".") != 0) {
         return written;
     }
-    return written.substr(0, slash) + written.substr(slash + 1, mark - slash - 1);
+    // A name too long for the temporary one is shortened in it: the output is the file the
+    // encode names with that start.
+    std::string named = written.substr(0, slash) + written.substr(slash + 1, mark - slash - 1);
+    for (const auto& entry : fs::directory_iterator(fs::path(written).parent_path()))
+        if (entry.path().string().starts_with(named) && entry.path().string() != named)
+            named = entry.path().string();
+    return named;
 }
 
 // What one run of the installed ffmpeg was asked to do.

@@ -2,9 +2,11 @@
 // write, whether it can hold the audio, which streams ffmpeg lists, and which names are files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "container/container_fit.h"
+#include "output/run_log.h"
 #include "output/safe_output.h"
 #include "readback/output_check.h"
 #include "readback/stream_list.h"
@@ -88,6 +90,43 @@ TEST(ToolsOutput, ReadBackMustShowEachWrittenStreamWithItsCodec) {
     EXPECT_NE(MissingFromOutput({aac}, {}), "");
     EXPECT_NE(MissingFromOutput({}, {}), "");  // ffmpeg listed nothing: one stream at least
     EXPECT_EQ(MissingFromOutput({}, {mp2}), "");
+}
+
+// Whatever level the user asks for, ffmpeg runs at ours (tagged, info at least); the user sees
+// what theirs lets through, and a failed write is seen in any case.
+TEST(ToolsOutput, LogReadAtOurLevelShownAtTheUsers) {
+    const std::string log =
+        "[info] Output #0, dvd, to 'x':\n  Stream #0:0: Video: mpeg2video\n"
+        "[mpeg @ 0x1] [warning] late\n[error] Error writing trailer of x\n"
+        "[info] frame= 9 time=00:00:02.50 \r";
+    const struct {
+        const char* options;
+        const char* ours;
+        const char* shown;
+    } cases[] = {
+        {"-i a -v quiet b", "level+32", ""},
+        {"-i a -loglevel fatal b", "level+32", ""},
+        {"-i a b -v error", "level+32", "Error writing trailer of x\n"},
+        {"-i a -v repeat+level+warning b", "repeat+level+32",
+         "[mpeg @ 0x1] [warning] late\n[error] Error writing trailer of x\n"},
+        {"-i a b", "level+32",
+         "Output #0, dvd, to 'x':\n  Stream #0:0: Video: mpeg2video\n[mpeg @ 0x1] late\n"
+         "Error writing trailer of x\nframe= 9 time=00:00:02.50 \r"},
+    };
+    for (const auto& c : cases) {
+        std::vector<ArgItem> items = Items(c.options);
+        RunLog run(TakeLogLevel(items));
+        EXPECT_EQ(items.front().value, c.ours) << c.options;
+        EXPECT_EQ(std::count_if(items.begin(), items.end(),
+                                [](const ArgItem& i) { return i.option == "v"; }),
+                  0);
+        EXPECT_EQ(run.Feed(log), c.shown) << c.options;
+        EXPECT_EQ(run.Failure(), "Error writing trailer of x");
+        EXPECT_EQ(run.LengthWritten(), 2.5);
+        EXPECT_EQ(run.Written().size(), 1u);
+    }
+    EXPECT_NE(ShortOfWritten(2.5, 1.5), "");
+    EXPECT_EQ(ShortOfWritten(2.5, 2.0), "");
 }
 
 TEST(ToolsOutput, WhatIsWrittenAsideAndRenamed) {

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "container/container_fit.h"
+#include "output/run_log.h"
 #include "output/safe_output.h"
 #include "platform/process_runner.h"
 #include "platform/stop_signals.h"
@@ -26,49 +27,6 @@ namespace {
 
 constexpr const char* kName = "ffmpeg (Morvakelin)";
 
-// ffmpeg 5 ends with status 0 even when the output could not be written in full (a full disk:
-// "Error writing trailer of out.mpg: No space left on device"). Its lines saying so turn the
-// run into a failure, so a cut-off file is never taken for a result. The start of its messages
-// is kept too, for the streams it lists for the output.
-class RunWatch {
-public:
-    void Feed(std::string_view chunk) {
-        if (m_text.size() < kKeep) {
-            m_text.append(chunk.substr(0, kKeep - m_text.size()));
-        }
-        for (char c : chunk) {
-            if (c == '\n' || c == '\r') {
-                Judge();
-                m_line.clear();
-            } else if (m_line.size() < 4096) {
-                m_line += c;
-            }
-        }
-    }
-    // The first line that told of a failed write; empty when there was none.
-    const std::string& Failure() {
-        Judge();
-        return m_failure;
-    }
-    std::vector<StreamInfo> Written() const { return ListStreams(m_text, Section::Outputs); }
-
-private:
-    static constexpr size_t kKeep = 1 << 20;
-    void Judge() {
-        static constexpr std::string_view kMarkers[] = {
-            "Error writing trailer", "Error closing file", "av_interleaved_write_frame()",
-            "Error muxing a packet"};
-        for (std::string_view marker : kMarkers) {
-            if (m_failure.empty() && std::string_view(m_line).substr(0, marker.size()) == marker) {
-                m_failure = m_line;
-            }
-        }
-    }
-    std::string m_line;
-    std::string m_failure;
-    std::string m_text;
-};
-
 bool HasOption(const std::vector<ArgItem>& items, std::string_view name) {
     for (const ArgItem& item : items) {
         if (item.option == name) {
@@ -76,42 +34,6 @@ bool HasOption(const std::vector<ArgItem>& items, std::string_view name) {
         }
     }
     return false;
-}
-
-std::vector<std::string> Inputs(const std::vector<ArgItem>& items) {
-    std::vector<std::string> inputs;
-    for (const ArgItem& item : items) {
-        if (item.option == "i" && item.hasValue) {
-            inputs.push_back(item.value);
-        }
-    }
-    return inputs;
-}
-
-std::vector<std::string> Words(const std::vector<ArgItem>& items) {
-    std::vector<std::string> words;
-    for (const ArgItem& item : items) {
-        item.AppendTo(words);
-    }
-    return words;
-}
-
-// The streams of the inputs ffmpeg reads from files, numbered as on the command line.
-std::vector<StreamInfo> InputStreams(const std::string& ffmpeg,
-                                     const std::vector<std::string>& inputs) {
-    std::vector<StreamInfo> all;
-    for (size_t i = 0; i < inputs.size(); ++i) {
-        if (inputs[i] == "-" || inputs[i].substr(0, 5) == "pipe:") {
-            continue;
-        }
-        const CapturedRun run =
-            RunCaptured({ffmpeg, "-hide_banner", "-nostdin", "-i", inputs[i]}, Capture::Stderr);
-        for (StreamInfo s : ListStreams(run.output, Section::Inputs)) {
-            s.file = static_cast<int>(i);
-            all.push_back(s);
-        }
-    }
-    return all;
 }
 
 // A single-codec audio container that cannot hold the codec going in is swapped for one that
@@ -126,7 +48,7 @@ void FitContainer(const std::string& ffmpeg, std::vector<ArgItem>& items) {
         return;  // ffmpeg judges every other container itself
     }
     const std::string codec = encoder == "copy"
-                                  ? CopiedAudioCodec(items, InputStreams(ffmpeg, Inputs(items)))
+                                  ? CopiedAudioCodec(items, InputStreams(ffmpeg, InputNames(items)))
                                   : CodecOfEncoder(encoder);
     const ContainerFit fit = FitAudioContainer(muxer, codec, items[OutputIndex(items)].value);
     if (fit.muxer.empty()) {
@@ -145,7 +67,7 @@ void NoKeyboard(std::vector<ArgItem>& items) {
 
 // Refuses what must not run; 0 when the output may be written.
 int GuardOutput(const std::vector<ArgItem>& items, const std::string& output) {
-    if (const auto same = InputSameAsOutput(Inputs(items), output)) {
+    if (const auto same = InputSameAsOutput(InputNames(items), output)) {
         std::fprintf(stderr,
                      "%s: the output %s is the input %s under another name; refusing to "
                      "overwrite it\n",
@@ -185,7 +107,7 @@ bool WriteAll(int fd, std::string_view text) {
 
 // Runs the real ffmpeg, its messages relayed to ours as they come. Each stop signal, and the end
 // of the program that started us, takes its stop a step further.
-int Run(const std::string& ffmpeg, const std::vector<ArgItem>& items, RunWatch& watch,
+int Run(const std::string& ffmpeg, const std::vector<ArgItem>& items, RunLog& log,
         const StopSignals& signals) {
     ShellOptions options;
     options.inheritStdin = true;
@@ -203,8 +125,7 @@ int Run(const std::string& ffmpeg, const std::vector<ArgItem>& items, RunWatch& 
     int steps = 0;
     PumpHandlers handlers;
     handlers.onErr = [&](std::string_view chunk) {
-        watch.Feed(chunk);
-        relay = relay && WriteAll(STDERR_FILENO, chunk);
+        relay = relay && WriteAll(STDERR_FILENO, log.Feed(chunk));
     };
     handlers.onTick = [&] {
         const int asked = signals.Count() + (LifelineCut() && signals.Count() == 0 ? 1 : 0);
@@ -214,9 +135,10 @@ int Run(const std::string& ffmpeg, const std::vector<ArgItem>& items, RunWatch& 
         }
     };
     Pump(process, handlers);
-    if (process.Status() == 0 && !watch.Failure().empty()) {
+    relay = relay && WriteAll(STDERR_FILENO, log.Finish());
+    if (process.Status() == 0 && !log.Failure().empty()) {
         std::fprintf(stderr, "%s: the output was not written in full (%s)\n", kName,
-                     watch.Failure().c_str());
+                     log.Failure().c_str());
         return 1;
     }
     return process.Status();
@@ -225,18 +147,24 @@ int Run(const std::string& ffmpeg, const std::vector<ArgItem>& items, RunWatch& 
 // ffmpeg said it succeeded: the file must open and show what ffmpeg wrote into it. The reader
 // started with the encode takes any name a concat list can hold (no line break).
 int Verify(const std::string& ffmpeg, const std::string& file, const std::string& shown,
-           const RunWatch& watch, ReadBack* early) {
-    std::string why;
-    const std::vector<StreamInfo> found = early && file.find('\n') == std::string::npos
-                                              ? early->Read(file, why)
-                                              : OpenAsPlayersWould(ffmpeg, file, why);
-    const std::string missing = MissingFromOutput(watch.Written(), found);
-    if (missing.empty()) {
-        return 0;
+           const RunLog& log, ReadBack* early) {
+    const ReadResult found = early && file.find('\n') == std::string::npos
+                                 ? early->Read(file)
+                                 : OpenAsPlayersWould(ffmpeg, file);
+    const std::string missing = MissingFromOutput(log.Written(), found.streams);
+    if (!missing.empty()) {
+        std::fprintf(stderr, "%s: ffmpeg reported success, but %s cannot be read back (%s%s%s)\n",
+                     kName, shown.c_str(), missing.c_str(), found.why.empty() ? "" : ": ",
+                     found.why.c_str());
+        return 1;
     }
-    std::fprintf(stderr, "%s: ffmpeg reported success, but %s cannot be read back (%s%s%s)\n",
-                 kName, shown.c_str(), missing.c_str(), why.empty() ? "" : ": ", why.c_str());
-    return 1;
+    const std::string cut = ShortOfWritten(log.LengthWritten(), found.length);
+    if (!cut.empty()) {
+        std::fprintf(stderr, "%s: ffmpeg reported success, but %s holds only %s\n", kName,
+                     shown.c_str(), cut.c_str());
+        return 1;
+    }
+    return 0;
 }
 
 }  // namespace
@@ -248,10 +176,10 @@ int RunEncode(const std::string& ffmpeg, std::vector<std::string> args) {
         return 128 + SIGTERM;  // the program that asked for this run is gone
     }
     std::vector<ArgItem> items = QuietOptions(SplitArguments(args));
+    RunLog log(TakeLogLevel(items));
     const int output = OutputIndex(items);
     if (output < 0) {
-        RunWatch watch;
-        return Run(ffmpeg, items, watch, signals);
+        return Run(ffmpeg, items, log, signals);
     }
     const std::string name = items[output].value;
     if (const int refused = GuardOutput(items, name)) {
@@ -272,16 +200,17 @@ int RunEncode(const std::string& ffmpeg, std::vector<std::string> args) {
             items.insert(items.begin(), ArgItem{"y", "", false});
         }
     } else if (regular) {
-        std::fprintf(stderr, "%s: cannot write beside %s (%s); writing it in place\n", kName,
-                     name.c_str(), why.c_str());
+        // Written in place, a stop or failure would destroy the earlier output.
+        std::fprintf(stderr, "%s: refusing to write %s: no temporary file can be made in %s (%s)\n",
+                     kName, name.c_str(), replace.Folder().c_str(), why.c_str());
+        return 1;
     }
     ReadBack readBack;
     const bool early = regular && readBack.Start(ffmpeg);
-    RunWatch watch;
-    int status = StopReason(signals) ? 1 : Run(ffmpeg, items, watch, signals);
+    int status = StopReason(signals) ? 1 : Run(ffmpeg, items, log, signals);
     if (status == 0 && regular && StopReason(signals) == 0) {
-        status = Verify(ffmpeg, items[OutputIndex(items)].value, name, watch,
-                        early ? &readBack : nullptr);
+        status =
+            Verify(ffmpeg, items[OutputIndex(items)].value, name, log, early ? &readBack : nullptr);
     }
     if (status == 0 && StopReason(signals) == 0 && !replace.Commit(why)) {
         std::fprintf(stderr, "%s: cannot put the result in place of %s: %s\n", kName, name.c_str(),

@@ -13,7 +13,9 @@
 #include "installed/features.h"
 #include "installed/locate.h"
 #include "platform/process_runner.h"
+#include "readback/output_check.h"
 #include "translate/probe_report.h"
+#include "translate/stream_numbers.h"
 #include "translate/translate.h"
 
 namespace {
@@ -31,6 +33,17 @@ void WriteAll(int fd, const std::string& text) {
     }
 }
 
+// The form's stream numbers, in today's numbering of the inputs' streams.
+std::vector<std::string> OfToday(const std::string& ffmpeg, const std::vector<std::string>& args) {
+    using namespace mk::toolkit;
+    std::vector<ArgItem> items = SplitArguments(args);
+    if (!HasOldStreamNumbers(items)) {
+        return args;
+    }
+    RenumberOldStreams(items, InputStreams(ffmpeg, InputNames(items)));
+    return Words(items);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -45,7 +58,7 @@ int main(int argc, char** argv) {
 
     const FfmpegFeatures features =
         NeedsFeatures(args) ? QueryFeatures(ffmpeg.path) : FfmpegFeatures{};
-    Translation t = TranslateFfmpegArguments(args, features);
+    Translation t = TranslateFfmpegArguments(OfToday(ffmpeg.path, args), features);
     if (!t.error.empty()) {
         std::fprintf(stderr, "%s: %s\n", kName, t.error.c_str());
         return 1;

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -58,8 +59,8 @@ unsigned NewFileMode() {
 void SweepStale(const std::string& target) {
     const size_t slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-    const std::string prefix =
-        "." + (slash == std::string::npos ? target : target.substr(slash + 1)) + ".mk-";
+    const std::string pattern = TemporaryPattern(target).substr(folder.size());
+    const std::string prefix = pattern.substr(0, pattern.rfind("XXXXXX"));
     DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
     if (!dir) {
         return;
@@ -129,7 +130,14 @@ std::string TemporaryPattern(const std::string& path) {
     const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
     const size_t dot = base.rfind('.');
     const std::string extension = dot == std::string::npos || dot == 0 ? "" : base.substr(dot);
-    return folder + "." + base + ".mk-XXXXXX" + extension;
+    // Within the longest name a folder takes (255 bytes): a long name is shortened.
+    const size_t room = 255 - std::min<size_t>(255, 11 + extension.size());
+    return folder + "." + base.substr(0, room) + ".mk-XXXXXX" + extension;
+}
+
+std::string ReplaceOnSuccess::Folder() const {
+    const size_t slash = m_target.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : m_target.substr(0, slash);
 }
 
 ReplaceOnSuccess::~ReplaceOnSuccess() {
@@ -139,13 +147,21 @@ ReplaceOnSuccess::~ReplaceOnSuccess() {
 bool ReplaceOnSuccess::Begin(const std::string& output, std::string& why) {
     m_prefix = output.substr(0, kFilePrefix.size()) == kFilePrefix ? std::string(kFilePrefix) : "";
     m_target = WithoutFilePrefix(output);
-    // A link is written through, as ffmpeg would: the file it points at is the one replaced.
+    // A link is written through, as ffmpeg would: the file it points at (existing or not) is
+    // the one replaced or made; the link stays.
     struct stat st;
-    if (lstat(m_target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        if (char* real = realpath(m_target.c_str(), nullptr)) {
-            m_target = real;
-            free(real);
+    for (int hops = 0; hops < 40 && lstat(m_target.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+         ++hops) {
+        char to[4096];
+        const ssize_t n = readlink(m_target.c_str(), to, sizeof to - 1);
+        if (n <= 0) {
+            break;
         }
+        const std::string link(to, static_cast<size_t>(n));
+        const size_t slash = m_target.rfind('/');
+        m_target = link[0] == '/' || slash == std::string::npos
+                       ? link
+                       : m_target.substr(0, slash + 1) + link;
     }
     m_hadTarget = stat(m_target.c_str(), &st) == 0;
     m_mode = m_hadTarget ? (st.st_mode & 07777) : NewFileMode();

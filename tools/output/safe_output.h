@@ -33,9 +33,12 @@ public:
     ReplaceOnSuccess(const ReplaceOnSuccess&) = delete;
     ReplaceOnSuccess& operator=(const ReplaceOnSuccess&) = delete;
 
-    // Creates the temporary file beside `output` (beside the file a link points at); false with
-    // the reason when that folder cannot take it.
+    // Creates the temporary file beside `output`, or beside the file a link points at (which
+    // need not exist yet: a dangling link is written through, as ffmpeg does); false with the
+    // reason when that folder cannot take it.
     bool Begin(const std::string& output, std::string& why);
+    // The folder the temporary file goes to (the output's, or its link target's).
+    std::string Folder() const;
     // The name to hand to ffmpeg instead of the output's.
     std::string TemporaryName() const { return m_prefix + m_temporary; }
     // Gives the file the old output's permissions (or a new file's) and renames it over the

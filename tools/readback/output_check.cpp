@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 
 namespace mk::toolkit {
@@ -45,6 +46,31 @@ std::string MissingFromOutput(const std::vector<StreamInfo>& written,
     return missing;
 }
 
+std::string ShortOfWritten(std::optional<double> written, std::optional<double> found) {
+    // A group of pictures at most: the longest the targets write is 18 frames of NTSC film.
+    constexpr double kSlack = 0.8;
+    if (!written || !found || *found + kSlack >= *written) {
+        return "";
+    }
+    char text[96];
+    std::snprintf(text, sizeof text, "%.2f s of the %.2f s ffmpeg wrote", *found, *written);
+    return text;
+}
+
+namespace {
+
+ReadResult Judge(const std::string& said, bool started, const std::string& error) {
+    ReadResult result;
+    result.streams = ListStreams(said, Section::Inputs);
+    result.length = LastStatisticsTime(said);
+    if (result.streams.empty()) {
+        result.why = started ? LastLine(said) : error;
+    }
+    return result;
+}
+
+}  // namespace
+
 bool ReadBack::Start(const std::string& ffmpeg) {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) {
@@ -54,16 +80,16 @@ bool ReadBack::Start(const std::string& ffmpeg) {
     options.out = Route::Inherit;
     options.ownGroup = false;
     options.fd3 = fds[0];
-    const bool started =
-        m_reader.StartProgram({ffmpeg, "-hide_banner", "-nostdin", "-f", "concat", "-safe", "0",
-                               "-protocol_whitelist", "file,pipe", "-i", "pipe:3"},
-                              options);
+    std::vector<std::string> argv = {ffmpeg,      "-hide_banner", "-nostdin", "-f",
+                                     "concat",    "-safe",        "0",        "-protocol_whitelist",
+                                     "file,pipe", "-i",           "pipe:3"};
+    const bool started = m_reader.StartProgram(argv, options);
     close(fds[0]);
     m_list = fds[1];
     return started;
 }
 
-std::vector<StreamInfo> ReadBack::Read(const std::string& file, std::string& why) {
+ReadResult ReadBack::Read(const std::string& file) {
     std::string path = file.substr(0, 5) == "file:" ? file.substr(5) : file;
     if (path.empty() || path[0] != '/') {
         char* cwd = getcwd(nullptr, 0);
@@ -85,11 +111,7 @@ std::vector<StreamInfo> ReadBack::Read(const std::string& file, std::string& why
     PumpHandlers keep;
     keep.onErr = [&](std::string_view chunk) { said.append(chunk); };
     Pump(m_reader, keep);
-    std::vector<StreamInfo> streams = ListStreams(said, Section::Inputs);
-    if (streams.empty()) {
-        why = LastLine(said);
-    }
-    return streams;
+    return Judge(said, true, "");
 }
 
 ReadBack::~ReadBack() {
@@ -107,15 +129,27 @@ void ReadBack::Close() {
     }
 }
 
-std::vector<StreamInfo> OpenAsPlayersWould(const std::string& ffmpeg, const std::string& file,
-                                           std::string& why) {
-    const CapturedRun run =
-        RunCaptured({ffmpeg, "-hide_banner", "-nostdin", "-i", file}, Capture::Stderr);
-    std::vector<StreamInfo> streams = ListStreams(run.output, Section::Inputs);
-    if (streams.empty()) {
-        why = run.started ? LastLine(run.output) : run.error;
+ReadResult OpenAsPlayersWould(const std::string& ffmpeg, const std::string& file) {
+    std::vector<std::string> argv = {ffmpeg, "-hide_banner", "-nostdin", "-i", file};
+    const CapturedRun run = RunCaptured(argv, Capture::Stderr);
+    return Judge(run.output, run.started, run.error);
+}
+
+std::vector<StreamInfo> InputStreams(const std::string& ffmpeg,
+                                     const std::vector<std::string>& inputs) {
+    std::vector<StreamInfo> all;
+    for (size_t i = 0; i < inputs.size(); ++i) {
+        if (inputs[i] == "-" || inputs[i].substr(0, 5) == "pipe:") {
+            continue;
+        }
+        const CapturedRun run =
+            RunCaptured({ffmpeg, "-hide_banner", "-nostdin", "-i", inputs[i]}, Capture::Stderr);
+        for (StreamInfo s : ListStreams(run.output, Section::Inputs)) {
+            s.file = static_cast<int>(i);
+            all.push_back(s);
+        }
     }
-    return streams;
+    return all;
 }
 
 }  // namespace mk::toolkit

@@ -1,7 +1,9 @@
-// The last look at an output ffmpeg called a success: opened as a player would open it, it must
-// show each video and audio stream ffmpeg said it wrote, with the same codec.
+// The last look at an output ffmpeg called a success: read through as a player would read it, it
+// must show each video and audio stream ffmpeg said it wrote, with the same codec, and hold the
+// length ffmpeg said it wrote.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,17 @@ namespace mk::toolkit {
 std::string MissingFromOutput(const std::vector<StreamInfo>& written,
                               const std::vector<StreamInfo>& found);
 
+// Empty when `found` (seconds read back) holds `written` (seconds ffmpeg reported), give or take
+// a group of pictures; otherwise what is missing, for a message. Unknown lengths pass.
+std::string ShortOfWritten(std::optional<double> written, std::optional<double> found);
+
+// What reading a result back showed.
+struct ReadResult {
+    std::vector<StreamInfo> streams;
+    std::optional<double> length;  // seconds of packets read through to the end
+    std::string why;               // ffmpeg's last line when it found no stream
+};
+
 // The reader of a result, started before the result is written so that loading ffmpeg costs the
 // encode no time: it waits on a pipe (its descriptor 3) for the name of the file to read, as a
 // concat list.
@@ -28,8 +41,8 @@ public:
 
     // False when no pipe or process could be made; OpenAsPlayersWould then does the same later.
     bool Start(const std::string& ffmpeg);
-    // Hands it `file` and returns the streams it found; `why` as for OpenAsPlayersWould.
-    std::vector<StreamInfo> Read(const std::string& file, std::string& why);
+    // Hands it `file` and returns what it found.
+    ReadResult Read(const std::string& file);
     // Ends the reader; the destructor does the same.
     void Close();
 
@@ -38,9 +51,13 @@ private:
     int m_list = -1;  // the pipe's end the list is written to
 };
 
-// Opens `file` with the installed ffmpeg (the demuxers and stream search ffprobe uses) and
-// returns its streams; `why` gets ffmpeg's last line when it cannot read the file.
-std::vector<StreamInfo> OpenAsPlayersWould(const std::string& ffmpeg, const std::string& file,
-                                           std::string& why);
+// Reads `file` through with the installed ffmpeg (the demuxers and stream search ffprobe uses,
+// every packet copied to nothing).
+ReadResult OpenAsPlayersWould(const std::string& ffmpeg, const std::string& file);
+
+// The streams of the inputs ffmpeg reads from files (not "-" nor pipes), each with the number of
+// its input on the command line.
+std::vector<StreamInfo> InputStreams(const std::string& ffmpeg,
+                                     const std::vector<std::string>& inputs);
 
 }  // namespace mk::toolkit

@@ -1,5 +1,7 @@
 #include "readback/stream_list.h"
 
+#include <cstdio>
+
 #include <charconv>
 
 namespace mk::toolkit {
@@ -105,6 +107,17 @@ std::vector<StreamInfo> ListStreams(std::string_view text, Section section) {
         }
     }
     return streams;
+}
+
+std::optional<double> LastStatisticsTime(std::string_view text) {
+    const size_t at = text.rfind("time=");
+    int h = 0, m = 0;
+    double s = 0;
+    if (at == std::string_view::npos ||
+        std::sscanf(std::string(text.substr(at + 5, 16)).c_str(), "%d:%d:%lf", &h, &m, &s) != 3) {
+        return std::nullopt;
+    }
+    return h * 3600.0 + m * 60.0 + s;
 }
 
 }  // namespace mk::toolkit

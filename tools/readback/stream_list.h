@@ -2,6 +2,7 @@
 // and for the outputs it writes ("Output #0, ...").
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,5 +21,8 @@ enum class Section { Inputs, Outputs };
 
 // The stream lines of one section of `ffmpegStderr`, in order.
 std::vector<StreamInfo> ListStreams(std::string_view ffmpegStderr, Section section);
+
+// The last "time=HH:MM:SS.xx" of ffmpeg's statistics in `text`, in seconds.
+std::optional<double> LastStatisticsTime(std::string_view text);
 
 }  // namespace mk::toolkit

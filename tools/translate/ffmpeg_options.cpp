@@ -110,4 +110,22 @@ int OutputSectionStart(const std::vector<ArgItem>& items, int output) {
     return std::min(start, output < 0 ? static_cast<int>(items.size()) : output);
 }
 
+std::vector<std::string> InputNames(const std::vector<ArgItem>& items) {
+    std::vector<std::string> inputs;
+    for (const ArgItem& item : items) {
+        if (item.option == "i" && item.hasValue) {
+            inputs.push_back(item.value);
+        }
+    }
+    return inputs;
+}
+
+std::vector<std::string> Words(const std::vector<ArgItem>& items) {
+    std::vector<std::string> words;
+    for (const ArgItem& item : items) {
+        item.AppendTo(words);
+    }
+    return words;
+}
+
 }  // namespace mk::toolkit

@@ -38,4 +38,9 @@ int OutputIndex(const std::vector<ArgItem>& items);
 // Where the output's own options begin: after the last input or earlier output file.
 int OutputSectionStart(const std::vector<ArgItem>& items, int output);
 
+// The names after each -i, in order.
+std::vector<std::string> InputNames(const std::vector<ArgItem>& items);
+// The words the items stand for on a command line.
+std::vector<std::string> Words(const std::vector<ArgItem>& items);
+
 }  // namespace mk::toolkit
