@@ -2,7 +2,6 @@
 
 #include <array>
 
-#include "command/targets.h"
 #include "res/resource.h"
 
 namespace mk {
@@ -70,22 +69,6 @@ constexpr std::array<ControlTemplate, 4> kAboutControls{{
     {IDOK, K::DefPushButton, "OK", kNone, 178, 7, 32, 14},
 }};
 
-constexpr std::array<std::string_view, 2> kFormats{"pal", "ntsc"};
-constexpr std::array<std::string_view, 4> kAspects{"4:3", "16:9", "16:9->4:3", "4:3->16:9"};
-constexpr std::array<std::string_view, 5> kAudioTargets{"mp2", "ac3", "mp3", "aac", "copy"};
-constexpr std::array<std::string_view, 7> kAudioBitrates{"64",  "96",  "128", "192",
-                                                         "224", "320", "448"};
-constexpr std::array<std::string_view, 2> kChannels{"2", "6"};
-
-constexpr std::array<ComboList, 6> kComboLists{{
-    {IDC_TARGET, kTargetWords},
-    {IDC_FORMAT, kFormats},
-    {IDC_ASPECT, kAspects},
-    {IDC_AUDIO_TARGET, kAudioTargets},
-    {IDC_AUDIO_BITRATE, kAudioBitrates},
-    {IDC_CHANNELS, kChannels},
-}};
-
 constexpr std::array<MenuItemTemplate, 2> kLanguageMenu{{
     {"English", ID_LANGUAGE_ENGLISH, false},
     {"Deutsch", ID_LANGUAGE_DEUTSCH, false},
@@ -134,10 +117,6 @@ const DialogTemplate& EncoderDialogTemplate() {
 const DialogTemplate& AboutDialogTemplate() {
     static const DialogTemplate t{IDD_ABOUTBOX, "About Morvakelin", 217, 55, kAboutControls};
     return t;
-}
-
-std::span<const ComboList> EncoderComboLists() {
-    return kComboLists;
 }
 
 std::span<const MenuTemplate> EncoderMenu() {

@@ -40,11 +40,6 @@ struct DialogTemplate {
     std::span<const ControlTemplate> controls;  // template (tab) order
 };
 
-struct ComboList {
-    int id;
-    std::span<const std::string_view> items;
-};
-
 struct MenuItemTemplate {
     std::string_view text;  // empty text: a separator
     int command;
@@ -58,7 +53,6 @@ struct MenuTemplate {
 
 const DialogTemplate& EncoderDialogTemplate();
 const DialogTemplate& AboutDialogTemplate();
-std::span<const ComboList> EncoderComboLists();
 std::span<const MenuTemplate> EncoderMenu();
 
 // The about command's menu text (string 101) and the version line of the about box.

@@ -21,10 +21,8 @@
 #include "app/about_dlg.h"
 #include "app/app_icon.h"
 #include "app/dialog_units.h"
-#include "app/event_table.h"
-#include "app/form_access.h"
 #include "form/combo_string.h"
-#include "form/field_bindings.h"
+#include "form/field_table.h"
 #include "qt/qt_text.h"
 #include "res/dialog_template.h"
 #include "res/resource.h"
@@ -353,30 +351,19 @@ bool CEncoderDlg::UpdateData(bool bSaveAndValidate) {
 
 void CEncoderDlg::DoDataExchange(bool bSaveAndValidate) {
     m_inDataExchange = true;
-    for (const auto& b : mk::EncoderBindings()) {
-        QWidget* w = Control(b.id);
-        switch (b.kind) {
-            case mk::BindKind::ControlObject:
-                if (m_firstExchange) {
-                    m_ctlAviSynth = qobject_cast<QCheckBox*>(w);
-                }
-                break;
-            case mk::BindKind::Text:
-            case mk::BindKind::ComboString:
-                if (bSaveAndValidate) {
-                    this->*b.text = ControlText(b.id);
-                } else {
-                    SetControlText(b.id, this->*b.text);
-                }
-                break;
-            case mk::BindKind::Check: {
-                auto* box = qobject_cast<QCheckBox*>(w);
-                if (bSaveAndValidate) {
-                    this->*b.check = box->isChecked() ? 1 : 0;
-                } else {
-                    box->setChecked(this->*b.check != 0);
-                }
-                break;
+    if (m_firstExchange) {
+        m_ctlAviSynth = qobject_cast<QCheckBox*>(Control(IDC_USE_AVISYNTH));
+    }
+    for (const auto& row : mk::FieldTable()) {
+        if (row.text != nullptr && bSaveAndValidate) {
+            this->*row.text = ControlText(row.control);
+        } else if (row.text != nullptr) {
+            SetControlText(row.control, this->*row.text);
+        } else if (auto* box = qobject_cast<QCheckBox*>(Control(row.control)); row.check) {
+            if (bSaveAndValidate) {
+                this->*row.check = box->isChecked() ? 1 : 0;
+            } else {
+                box->setChecked(this->*row.check != 0);
             }
         }
     }
@@ -390,10 +377,9 @@ bool CEncoderDlg::OnInitDialog() {
     }
     m_initialised = true;
     // Fill the combo lists, then show every field in its control.
-    for (const auto& list : mk::EncoderComboLists()) {
-        auto* combo = qobject_cast<QComboBox*>(Control(list.id));
-        for (auto item : list.items) {
-            combo->addItem(mk::ToQ(item));
+    for (const auto& row : mk::FieldTable()) {
+        for (auto item : row.items) {
+            qobject_cast<QComboBox*>(Control(row.control))->addItem(mk::ToQ(item));
         }
     }
     UpdateData(false);
@@ -430,15 +416,16 @@ void CEncoderDlg::accept() {}
 
 void CEncoderDlg::ApplyChanges(const mk::ControlChanges& changes) {
     for (const auto& c : changes) {
+        const int id = mk::RowOf(c.field).control;
         switch (c.kind) {
             case mk::ChangeKind::Enable:
-                EnableControl(c.id, true);
+                EnableControl(id, true);
                 break;
             case mk::ChangeKind::Disable:
-                EnableControl(c.id, false);
+                EnableControl(id, false);
                 break;
             case mk::ChangeKind::SetText:
-                SetControlText(c.id, c.text);
+                SetControlText(id, c.text);
                 break;
             case mk::ChangeKind::ClearAviSynthCheck:
                 if (m_ctlAviSynth != nullptr) {

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QIcon>
+#include <QSize>
 #include <map>
 #include <span>
 #include <string>
@@ -136,3 +137,23 @@ private:
     double m_unitX = 1.5;           // pixels per horizontal dialog unit
     double m_unitY = 1.625;         // pixels per vertical dialog unit
 };
+
+// Which handler each event of the form runs: one table (event_table.cpp), read by the dispatcher.
+struct EventRoute {
+    CEncoderDlg::Event event;
+    int source;  // control id or menu command id
+    void (CEncoderDlg::*handler)();
+};
+std::span<const EventRoute> EncoderEventTable();
+
+// Keyboard and screen-reader access to the form (form_access.cpp): labels tied to their controls,
+// names and descriptions where no caption says enough, the read-only fields in the Tab order,
+// Return on buttons, F10 for the menu bar, readable disabled text. Once, when the controls and
+// the menu exist; the texts again after every change of the interface language.
+void MakeFormAccessible(CEncoderDlg& dlg);
+void ApplyFormAccessibleTexts(CEncoderDlg& dlg);
+
+// When the fixed form is larger than the screen's free area, its controls move into a scrolling
+// page that keeps the focused control in view; a form that fits is left as it is (form_fit.cpp).
+void FitFormToScreen(CEncoderDlg& dlg);
+void FitFormToArea(CEncoderDlg& dlg, QSize area);

@@ -2,7 +2,6 @@
 #include <QAction>
 
 #include "app/encoder_dlg.h"
-#include "app/form_access.h"
 #include "qt/ui_language.h"
 #include "ui/captions.h"
 #include "ui/documents.h"

@@ -1,4 +1,4 @@
-#include "app/event_table.h"
+#include "app/encoder_dlg.h"
 
 #include <array>
 

@@ -1,4 +1,3 @@
-#include "app/form_access.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -8,7 +8,6 @@
 #include <algorithm>
 
 #include "app/encoder_dlg.h"
-#include "app/form_access.h"
 
 void FitFormToScreen(CEncoderDlg& dlg) {
     const QScreen* screen = dlg.screen();

@@ -132,21 +132,21 @@ int RunCli(std::span<const std::string> args, const std::string& programFolder, 
 
     const FormEnv env{d, programFolder, !o.noPresets};
     if (o.print || o.batchAdd) {
-        if (const std::string command = Generate(f, env).command; TooLongForShell(command)) {
+        const std::string command = Generate(f, env).command;
+        if (TooLongForShell(command)) {
             return CommandTooLong(io, command);
         }
         if (o.batchAdd) {
-            const BatchAdded added = AddToBatch(f, env);
             if (o.print) {
-                io.out << added.generated.command << "\n" << std::flush;
+                io.out << command << "\n" << std::flush;
             }
-            if (!added.written) {
+            if (!AppendToBatch(env, command)) {
                 io.err << kName << ": cannot write the batch file " << BatchFilePath(env) << "\n";
                 return kExitFailed;
             }
             io.err << "added to " << BatchFilePath(env) << "\n";
         } else {
-            io.out << Generate(f, env).command << "\n" << std::flush;
+            io.out << command << "\n" << std::flush;
         }
         return kExitOk;
     }

@@ -8,8 +8,9 @@
 #include <utility>
 
 #include "cli/cli_values.h"
+#include "command/targets.h"
+#include "form/field_table.h"
 #include "platform/shell_limits.h"
-#include "res/resource.h"
 
 #ifndef MORVAKELIN_VERSION
 #define MORVAKELIN_VERSION "3.0"
@@ -19,53 +20,20 @@ namespace mk::cli {
 
 namespace {
 
-struct ValueOption {
-    std::string_view name;
-    ValueRule rule;
-    std::optional<std::string> CliOptions::*field;
-};
-
 struct FlagOption {
     std::string_view name;
     bool CliOptions::*field;
 };
 
 using O = CliOptions;
-using K = ValueKind;
-using namespace ids;
 
-// The command writes bitrates in kbit/s followed by "000": ffmpeg's -b takes a 64-bit count of
-// bits per second, -ab a 32-bit one.
 constexpr std::uint64_t kMaxInt = std::numeric_limits<std::int32_t>::max();
-constexpr std::uint64_t kMaxVideoKbits = std::numeric_limits<std::int64_t>::max() / 1000;
-constexpr std::uint64_t kMaxAudioKbits = kMaxInt / 1000;
-constexpr std::uint64_t kMaxSide = 65535;
-constexpr std::uint64_t kMaxChannels = 64;  // the most any ffmpeg from 4.x on takes
 constexpr std::size_t kLongestPath = 4095;  // PATH_MAX less its zero byte
 
-const std::array<ValueOption, 12> kValueOptions{{
-    {"--target", {K::ListWord, IDC_TARGET}, &O::target},
-    {"--format", {K::Word, IDC_FORMAT}, &O::format},
-    {"--aspect", {K::Aspect}, &O::aspect},
-    {"--video-bitrate", {K::Number, 0, 0, kMaxVideoKbits}, &O::videoBitrate},
-    {"--width", {K::Size, 0, 1, kMaxSide}, &O::width},
-    {"--height", {K::Size, 0, 1, kMaxSide}, &O::height},
-    {"--audio-target", {K::Word, IDC_AUDIO_TARGET}, &O::audioTarget},
-    {"--audio-bitrate", {K::Number, 0, 0, kMaxAudioKbits}, &O::audioBitrate},
-    {"--channels", {K::Number, 0, 1, kMaxChannels}, &O::channels},
-    {"--video-stream", {K::Number, 0, 0, kMaxInt}, &O::videoStream},
-    {"--audio-stream", {K::Number, 0, 0, kMaxInt}, &O::audioStream},
-    {"--more-options", {K::Text}, &O::moreOptions},
-}};
-
-const std::array<FlagOption, 13> kFlags{{
+const std::array<FlagOption, 9> kFlags{{
     {"--run-batch", &O::runBatch},
     {"--two-pass", &O::twoPass},
     {"--keep-files", &O::keepFiles},
-    {"--correct-ratio", &O::correctRatio},
-    {"--no-video", &O::noVideo},
-    {"--no-audio", &O::noAudio},
-    {"--avisynth", &O::aviSynth},
     {"--no-presets", &O::noPresets},
     {"--print", &O::print},
     {"--batch-add", &O::batchAdd},
@@ -91,16 +59,29 @@ std::string CheckTogether(const CliOptions& o) {
         }
     }
     // ffmpeg refuses a frame whose padded area passes INT_MAX / 8 bytes.
-    if (o.width && o.height && !o.width->empty() && !o.height->empty()) {
-        const std::uint64_t area = (std::stoull(*o.width) + 128) * (std::stoull(*o.height) + 128);
+    const auto width = o.Given(Field::Width), height = o.Given(Field::Height);
+    if (width && height && !width->empty() && !height->empty()) {
+        const std::uint64_t area = (std::stoull(*width) + 128) * (std::stoull(*height) + 128);
         if (area >= kMaxInt / 8) {
-            return "frame too large: --width " + *o.width + " --height " + *o.height +
+            return "frame too large: --width " + *width + " --height " + *height +
                    " (ffmpeg takes frames up to about 16000x16000)";
+        }
+    }
+    // A target ffmpeg knows by name takes the video bitrates its discs can play.
+    const Target* target = FindTarget(o.Given(Field::Target).value_or(EncoderFields{}.m_strTarget));
+    const auto bitrate = o.Given(Field::VideoBitrate);
+    if (target && target->maxVideoBitrate != 0 && bitrate && o.Given(Field::ProcessVideo) != "0") {
+        const std::uint64_t kbits = std::stoull(*bitrate);
+        if (kbits < target->minVideoBitrate || kbits > target->maxVideoBitrate) {
+            return "value out of range for --video-bitrate: " + Shown(*bitrate) + " (the " +
+                   std::string(target->word) + " target takes " +
+                   std::to_string(target->minVideoBitrate) + " to " +
+                   std::to_string(target->maxVideoBitrate) + ")";
         }
     }
     // The command holds at least both paths and the More options text.
     const std::size_t least =
-        o.source.size() + o.output.size() + o.moreOptions.value_or("").size() + 64;
+        o.source.size() + o.output.size() + o.Given(Field::MoreOptions).value_or("").size() + 64;
     if (least > LongestShellLine()) {
         return "the command would be longer than the shell can take (over " +
                std::to_string(least) + " bytes, at most " + std::to_string(LongestShellLine()) +
@@ -192,6 +173,12 @@ ParseResult CheckRunKind(CliOptions options) {
 
 }  // namespace
 
+std::optional<std::string> CliOptions::Given(Field field) const {
+    const auto last = std::find_if(settings.rbegin(), settings.rend(),
+                                   [field](const auto& given) { return given.first == field; });
+    return last == settings.rend() ? std::nullopt : std::optional<std::string>(last->second);
+}
+
 ParseResult ParseCli(std::span<const std::string> args) {
     CliOptions options;
     auto fail = [](std::string why) { return ParseResult{std::nullopt, std::move(why)}; };
@@ -241,33 +228,47 @@ ParseResult ParseCli(std::span<const std::string> args) {
             }
             continue;
         }
+        if (name == "--" && !inlineValue) {  // every word after it is a source
+            options.sources.insert(options.sources.end(), args.begin() + i + 1, args.end());
+            break;
+        }
         if (!name.starts_with("-") || name == "-") {
             options.sources.push_back(name);  // a source of a run over several
             continue;
         }
         const auto flag = std::find_if(kFlags.begin(), kFlags.end(),
                                        [&](const FlagOption& f) { return f.name == name; });
+        const auto fields = FieldTable();
+        const auto row = std::find_if(fields.begin(), fields.end(), [&](const FieldRow& r) {
+            return !r.option.empty() && r.option == name;
+        });
+        const bool isFlag =
+            flag != kFlags.end() || (row != fields.end() && (row->rule.kind == ValueKind::FlagOn ||
+                                                             row->rule.kind == ValueKind::FlagOff));
+        if (isFlag && inlineValue) {
+            return fail("option " + name + " takes no value");
+        }
         if (flag != kFlags.end()) {
-            if (inlineValue) {
-                return fail("option " + name + " takes no value");
-            }
             options.*(flag->field) = true;
             continue;
         }
-        const auto option = std::find_if(kValueOptions.begin(), kValueOptions.end(),
-                                         [&](const ValueOption& o) { return o.name == name; });
-        if (option == kValueOptions.end()) {
+        if (row == fields.end()) {
             return fail("unknown option " + name);
         }
-        const auto value = takeValue(option->rule.kind == ValueKind::Text);
+        if (isFlag) {
+            options.settings.emplace_back(row->field,
+                                          row->rule.kind == ValueKind::FlagOn ? "1" : "0");
+            continue;
+        }
+        const auto value = takeValue(row->rule.kind == ValueKind::Text);
         if (!value) {
             return fail("missing value for " + name);
         }
         std::string taken = *value;
-        if (std::string why = CheckValue(name, option->rule, taken); !why.empty()) {
+        if (std::string why = CheckValue(*row, taken); !why.empty()) {
             return fail(why);
         }
-        options.*(option->field) = std::move(taken);
+        options.settings.emplace_back(row->field, std::move(taken));
     }
 
     if (options.help || options.version) {

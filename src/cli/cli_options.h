@@ -5,7 +5,10 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "command/encoder_fields.h"
 
 namespace mk::cli {
 
@@ -29,22 +32,18 @@ struct CliOptions {
     std::optional<std::string> chapters, fit;
     bool twoPass = false;
     bool keepFiles = false;
-    // Texts typed into the form's boxes; nullopt leaves the box as the form and its presets have
-    // it.
-    std::optional<std::string> target, format, aspect;
-    std::optional<std::string> videoBitrate, width, height;
-    std::optional<std::string> audioTarget, audioBitrate, channels;
-    std::optional<std::string> videoStream, audioStream, moreOptions;
-    bool correctRatio = false;
-    bool noVideo = false;
-    bool noAudio = false;
-    bool aviSynth = false;
+    // The settings given, in order: texts as typed into the form's boxes, "1" or "0" for a check
+    // box. A field not given stays as the form and its presets have it.
+    std::vector<std::pair<Field, std::string>> settings;
     bool noPresets = false;
     bool print = false;
     bool batchAdd = false;
     bool verbose = false;
     bool help = false;
     bool version = false;
+
+    // The text given last for the field; nullopt when it was not given.
+    std::optional<std::string> Given(Field field) const;
 };
 
 struct ParseResult {

@@ -14,10 +14,9 @@
 namespace mk::cli {
 
 // In order: the form's defaults; Open File on o.source (rules, probe through `run`, report);
-// the Process boxes, video first, each a click; with video processed the Target combo left, then
-// the Format combo; the aspect; with audio processed the audio Target combo left; the check
-// boxes; then every option given, overriding what the presets wrote; then the output file.
-// Presetting is on unless o.noPresets. When the probe report cannot be written, `probeProblem`
+// every setting given; unless o.noPresets, the presets those settings call for (video ones with
+// video processed, audio ones with audio processed) and every setting given once more; then the
+// output file. When the probe report cannot be written, `probeProblem`
 // (if given) receives the reason.
 EncoderFields FieldsFor(const CliOptions& o, const ShellDialect& d, const std::string& folder,
                         const ShellRunner& run, std::optional<FormMessage>* probeProblem = nullptr);

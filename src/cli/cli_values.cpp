@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
-
-#include "res/dialog_template.h"
+#include <optional>
+#include <span>
 
 namespace mk::cli {
 
 namespace {
+
+constexpr double kMaxAspectNumber = 2147483647;
 
 bool SameLetters(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -18,28 +20,17 @@ bool SameLetters(std::string_view a, std::string_view b) {
 }
 
 // The list item `value` names in any letter case, or "" when none does.
-std::string_view ListItem(int comboId, std::string_view value) {
-    for (const ComboList& list : EncoderComboLists()) {
-        if (list.id != comboId) {
-            continue;
-        }
-        for (std::string_view item : list.items) {
-            if (SameLetters(item, value)) {
-                return item;
-            }
-        }
-    }
-    return {};
+std::string_view ListItem(std::span<const std::string_view> items, std::string_view value) {
+    const auto it = std::find_if(items.begin(), items.end(), [value](std::string_view item) {
+        return SameLetters(item, value);
+    });
+    return it == items.end() ? std::string_view() : *it;
 }
 
-std::string ListText(int comboId) {
+std::string ListText(std::span<const std::string_view> items) {
     std::string text;
-    for (const ComboList& list : EncoderComboLists()) {
-        if (list.id == comboId) {
-            for (std::string_view item : list.items) {
-                text += (text.empty() ? "" : ", ") + std::string(item);
-            }
-        }
+    for (std::string_view item : items) {
+        text += (text.empty() ? "" : ", ") + std::string(item);
     }
     return text;
 }
@@ -51,26 +42,31 @@ bool IsPlainWord(std::string_view value) {
     });
 }
 
-// Digits with at most one decimal point, not all zeros: "4", "2.35", ".5".
-bool IsPositiveNumber(std::string_view text) {
+// Digits with at most one decimal point, not all zeros, no larger than ffmpeg's int: "4", ".5".
+std::optional<double> PositiveNumber(std::string_view text) {
     const auto dots = std::count(text.begin(), text.end(), '.');
     const bool digitsOnly = std::all_of(text.begin(), text.end(), [](char c) {
         return c == '.' || std::isdigit(static_cast<unsigned char>(c));
     });
     const bool nonZero =
         std::any_of(text.begin(), text.end(), [](char c) { return c >= '1' && c <= '9'; });
-    return digitsOnly && dots <= 1 && nonZero;
+    if (!digitsOnly || dots > 1 || !nonZero || text.size() > kLongestWord) {
+        return std::nullopt;
+    }
+    const double number = std::stod("0" + std::string(text));
+    return number <= kMaxAspectNumber ? std::optional<double>(number) : std::nullopt;
 }
 
+// ffmpeg takes a picture ratio from 1:255 on, its terms as ints.
 bool IsAspect(std::string_view value) {
     if (value == "16:9->4:3" || value == "4:3->16:9") {
         return true;
     }
     const std::size_t colon = value.find(':');
-    if (colon == std::string_view::npos) {
-        return IsPositiveNumber(value);
-    }
-    return IsPositiveNumber(value.substr(0, colon)) && IsPositiveNumber(value.substr(colon + 1));
+    const auto width = PositiveNumber(value.substr(0, colon));
+    const auto height = colon == std::string_view::npos ? std::optional<double>(1)
+                                                        : PositiveNumber(value.substr(colon + 1));
+    return width && height && *width * 255 >= *height;
 }
 
 std::string CheckNumber(std::string_view option, const ValueRule& rule, std::string_view value) {
@@ -103,8 +99,9 @@ std::string Shown(std::string_view value) {
            " characters)";
 }
 
-std::string CheckValue(std::string_view option, const ValueRule& rule, std::string& value) {
-    const std::string name(option);
+std::string CheckValue(const FieldRow& row, std::string& value) {
+    const std::string name(row.option);
+    const ValueRule& rule = row.rule;
     if (rule.kind != ValueKind::Text && value.size() > kLongestWord) {
         return "value too long for " + name + ": " + Shown(value) + " (at most " +
                std::to_string(kLongestWord) + " characters)";
@@ -112,7 +109,7 @@ std::string CheckValue(std::string_view option, const ValueRule& rule, std::stri
     switch (rule.kind) {
         case ValueKind::ListWord:
         case ValueKind::Word:
-            if (const std::string_view item = ListItem(rule.comboId, value); !item.empty()) {
+            if (const std::string_view item = ListItem(row.items, value); !item.empty()) {
                 value = std::string(item);
                 return {};
             }
@@ -120,22 +117,26 @@ std::string CheckValue(std::string_view option, const ValueRule& rule, std::stri
                 return {};
             }
             return "invalid value for " + name + ": " + Shown(value) +
-                   (rule.kind == ValueKind::ListWord ? " (one of " + ListText(rule.comboId) + ")"
+                   (rule.kind == ValueKind::ListWord ? " (one of " + ListText(row.items) + ")"
                                                      : " (letters, digits and : . _ - + only)");
         case ValueKind::Aspect:
             if (IsAspect(value)) {
                 return {};
             }
             return "invalid value for " + name + ": " + Shown(value) +
-                   " (W:H of positive numbers, such as 4:3 or 2.35:1, or 16:9->4:3 or 4:3->16:9)";
+                   " (W:H of positive numbers up to 2147483647, such as 4:3 or 2.35:1, no narrower "
+                   "than 1:255, or 16:9->4:3 or 4:3->16:9)";
         case ValueKind::Size:
             if (value.empty()) {
                 return {};
             }
             [[fallthrough]];
         case ValueKind::Number:
-            return CheckNumber(option, rule, value);
+            return CheckNumber(row.option, rule, value);
         case ValueKind::Text:
+        case ValueKind::None:
+        case ValueKind::FlagOn:
+        case ValueKind::FlagOff:
             break;
     }
     return {};

@@ -40,6 +40,39 @@ struct EncoderFields {
     std::optional<std::string> m_strSourceAudioCodec;
 };
 
+// Each setting's name, by which the rules and the form model address it; the buttons the rules
+// govern are named here too. Its member, control and option are one row of form/field_table.h.
+enum class Field {
+    SourceFile,
+    Aspect,
+    Format,
+    Target,
+    VideoBitrate,
+    Height,
+    Width,
+    ProcessAudio,
+    ProcessVideo,
+    OutputFile,
+    AudioTarget,
+    Channels,
+    MoreOptions,
+    CorrectRatio,
+    Command,
+    AudioBitrate,
+    AudioStream,
+    VideoStream,
+    SourceInfo,
+    UseAviSynth,
+    OpenFile,
+    SaveFile,
+    Generate,
+    Encode,
+    Preview,
+    Test,
+    Support,
+    Exit,
+};
+
 // "vob" and "VOB" only; any other mix of letter cases is an ordinary source.
 inline bool IsVobExtension(const std::string& ext) {
     return ext == "vob" || ext == "VOB";

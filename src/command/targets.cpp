@@ -9,6 +9,8 @@ namespace {
 constexpr Target kOtherText{"",
                             "",
                             false,
+                            0,
+                            0,
                             {},
                             {},
                             false,

@@ -44,6 +44,8 @@ struct Target {
     std::string_view word;
     std::string_view videoBitrate;
     bool videoBitrateEditable;
+    // The video bitrates in kbit/s that ffmpeg's own settings of the target take; 0: any.
+    unsigned minVideoBitrate, maxVideoBitrate;
     SizePreset pal, otherFormat;
     bool sizeEditable;
     bool audioTargetEditable, audioBitrateEditable;
@@ -75,19 +77,19 @@ inline constexpr FileType k3gp{"3GP Video Files", "3gp"};
 // In the order of the form's Target list.
 // clang-format off
 inline constexpr std::array<Target, 5> kTargets{{
-    {"dvd", "6000", true, {"720", "576"}, {"720", "480"}, false, true, false, target_data::kDvdAudio,
+    {"dvd", "6000", true, 0, 9000, {"720", "576"}, {"720", "480"}, false, true, false, target_data::kDvdAudio,
      "-target pal-dvd ", "-target ntsc-dvd ", target_data::kDvdMore, " -async 1",
      target_data::kMpg, target_data::kM2v, target_data::kDvdDiscs},
-    {"svcd", "2040", false, {"480", "576"}, {"480", "480"}, false, false, false, target_data::kMp2Audio,
+    {"svcd", "2040", false, 0, 2516, {"480", "576"}, {"480", "480"}, false, false, false, target_data::kMp2Audio,
      "-target pal-svcd ", "-target ntsc-svcd ", target_data::kQmin, " -async 1",
      target_data::kMpg, target_data::kM2v, target_data::kSvcdDiscs},
-    {"vcd", "1150", false, {"352", "288"}, {"352", "240"}, false, false, false, target_data::kMp2Audio,
+    {"vcd", "1150", false, 1150, 1150, {"352", "288"}, {"352", "240"}, false, false, false, target_data::kMp2Audio,
      "-target pal-vcd ", "-target ntsc-vcd ", {}, " -async 1",
      target_data::kMpg, {"MPEG1 Video Stream", "m1v"}, target_data::kVcdDiscs},
-    {"mpeg4", "900", true, {"352", "288"}, {"320", "240"}, true, false, true, target_data::kMpeg4Audio,
+    {"mpeg4", "900", true, 0, 0, {"352", "288"}, {"320", "240"}, true, false, true, target_data::kMpeg4Audio,
      "-vcodec mpeg4 -g 240 ", "-vcodec mpeg4 -g 300 ", target_data::kMpeg4More, " -async 1",
      {"Avi Files", "avi"}, {"AVI Video Files", "avi"}, {}},
-    {"h263", "200", false, {"176", "144"}, {"176", "144"}, false, false, false, target_data::kH263Audio,
+    {"h263", "200", false, 0, 0, {"176", "144"}, {"176", "144"}, false, false, false, target_data::kH263Audio,
      "-vcodec h263 ", "-vcodec h263 ", {}, " -ar 8000",
      target_data::k3gp, target_data::k3gp, {}},
 }};

@@ -1,12 +1,10 @@
 #include "form/form_model.h"
 
-#include <algorithm>
 #include <cstdio>
 
 #include "command/arguments.h"
 #include "command/executable_part.h"
-#include "form/combo_string.h"
-#include "form/field_bindings.h"
+#include "form/field_table.h"
 #include "jobs/avs_script.h"
 #include "jobs/batch_file.h"
 #include "jobs/encode_command.h"
@@ -15,34 +13,17 @@
 #include "probe/probe_command.h"
 #include "probe/probe_run.h"
 #include "probe/report_text.h"
-#include "res/dialog_template.h"
-#include "res/resource.h"
 
 namespace mk {
 
-using namespace ids;
-
 namespace {
 
-// The text a control shows once `text` is written into it: combo boxes select the first item
-// that begins with it.
-std::string AsWritten(int id, const std::string& text) {
-    const auto lists = EncoderComboLists();
-    const auto list =
-        std::find_if(lists.begin(), lists.end(), [id](const ComboList& l) { return l.id == id; });
-    if (list == lists.end()) {
-        return text;
-    }
-    const int index = ComboStringIndex(list->items, text);
-    return index < 0 ? text : std::string(list->items[static_cast<std::size_t>(index)]);
+ControlChange SetText(Field field, std::string text) {
+    return {ChangeKind::SetText, field, std::move(text)};
 }
 
-ControlChange SetText(int id, std::string text) {
-    return {ChangeKind::SetText, id, std::move(text)};
-}
-
-ControlChange Enabled(int id, bool enable) {
-    return {enable ? ChangeKind::Enable : ChangeKind::Disable, id};
+ControlChange Enabled(Field field, bool enable) {
+    return {enable ? ChangeKind::Enable : ChangeKind::Disable, field};
 }
 
 std::string ProgramPart(const EncoderFields& f, const FormEnv& env, bool forEncode) {
@@ -60,7 +41,7 @@ std::string ArgumentsInto(EncoderFields& f, const FormEnv& env, ControlChanges& 
     const std::string more = f.m_strMoreOptions;
     std::string args = BuildArguments(f, env.dialect);
     if (f.m_strMoreOptions != more) {
-        changes.push_back(SetText(IDC_MORE_OPTIONS, f.m_strMoreOptions));
+        changes.push_back(SetText(Field::MoreOptions, f.m_strMoreOptions));
     }
     return args;
 }
@@ -92,10 +73,9 @@ void ApplyToFields(EncoderFields& f, const ControlChanges& changes) {
     for (const ControlChange& c : changes) {
         if (c.kind == ChangeKind::ClearAviSynthCheck) {
             f.m_bUseAviSynth = 0;
-        } else if (c.kind == ChangeKind::SetText) {
-            if (std::string* field = TextFieldOf(f, c.id)) {
-                *field = AsWritten(c.id, c.text);
-            }
+        } else if (const FieldRow& row = RowOf(c.field);
+                   c.kind == ChangeKind::SetText && row.text) {
+            f.*row.text = AsWritten(row, c.text);
         }
     }
 }
@@ -104,14 +84,14 @@ SourceOpened OpenSource(EncoderFields& f, const std::string& path, const FormEnv
                         const ShellRunner& run) {
     SourceOpened opened;
     f.m_strSourceFile = path;
-    opened.changes.push_back(SetText(IDC_SOURCE_FILE, path));
+    opened.changes.push_back(SetText(Field::SourceFile, path));
     f.m_strSourceExt = ExtensionOf(path);
     if (!IsVobExtension(f.m_strSourceExt)) {
-        opened.changes.push_back(SetText(IDC_AUDIO_STREAM, "1"));
-        opened.changes.push_back(SetText(IDC_VIDEO_STREAM, "0"));
+        opened.changes.push_back(SetText(Field::AudioStream, "1"));
+        opened.changes.push_back(SetText(Field::VideoStream, "0"));
     } else {
         f.m_bUseAviSynth = 0;
-        opened.changes.push_back({ChangeKind::ClearAviSynthCheck, IDC_USE_AVISYNTH});
+        opened.changes.push_back({ChangeKind::ClearAviSynthCheck, Field::UseAviSynth});
     }
     // The rules see the other fields as the form last read them.
     const ControlChanges rules = ApplyControlRules(f, ContextOf(f, env.presetting));
@@ -151,7 +131,7 @@ ControlChanges PresettingToggled(const EncoderFields& f, const FormEnv& env, boo
 
 ControlChanges OutputChosen(EncoderFields& f, const std::string& path) {
     f.m_strOutputFile = path;
-    ControlChanges changes{SetText(IDC_OUTPUT_FILE, path), Enabled(IDC_COMMAND, true)};
+    ControlChanges changes{SetText(Field::OutputFile, path), Enabled(Field::Command, true)};
     const ControlChanges buttons = SetOutputButtons(f, FileExists(path));
     changes.insert(changes.end(), buttons.begin(), buttons.end());
     return changes;
@@ -162,7 +142,7 @@ Generated Generate(EncoderFields& f, const FormEnv& env) {
     const std::string program = ProgramPart(f, env, false);
     f.m_strArguments = ArgumentsInto(f, env, g.changes);
     g.command = "\"" + program + f.m_strArguments;
-    g.changes.push_back(SetText(IDC_COMMAND, g.command));
+    g.changes.push_back(SetText(Field::Command, g.command));
     return g;
 }
 
@@ -191,7 +171,7 @@ EncodePlan PrepareEncode(EncoderFields& f, const FormEnv& env) {
 ControlChanges EncodeFinished(const EncoderFields& f, const ConsoleResult& result) {
     // What a failed or stopped encode left behind is no output to preview.
     const bool failed = result.stopped || result.exitStatus != 0;
-    return {Enabled(IDC_PREVIEW, FileExists(f.m_strOutputFile) && !failed)};
+    return {Enabled(Field::Preview, FileExists(f.m_strOutputFile) && !failed)};
 }
 
 StreamTestPlan PrepareStreamTest(EncoderFields& f, const FormEnv& env) {

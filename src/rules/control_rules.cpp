@@ -1,35 +1,30 @@
 #include "rules/control_rules.h"
 
 #include "command/targets.h"
-#include "res/resource.h"
 
 namespace mk {
 
-using namespace ids;
-
-const std::array<int, 23> kGovernedControls = {
-    IDC_MORE_OPTIONS,  IDC_SAVE_FILE,     IDC_GENERATE,
-    IDC_COMMAND,       IDC_OUTPUT_FILE,   IDOK,
-    IDC_PREVIEW,       IDC_TARGET,        IDC_FORMAT,
-    IDC_ASPECT,        IDC_CORRECT_RATIO, IDC_VIDEO_BITRATE,
-    IDC_WIDTH,         IDC_HEIGHT,        IDC_AUDIO_TARGET,
-    IDC_AUDIO_BITRATE, IDC_CHANNELS,      IDC_AUDIO_STREAM,
-    IDC_VIDEO_STREAM,  IDC_USE_AVISYNTH,  IDC_TEST,
-    IDC_PROCESS_AUDIO, IDC_PROCESS_VIDEO,
+const std::array<Field, 23> kGovernedFields = {
+    Field::MoreOptions, Field::SaveFile,     Field::Generate,     Field::Command,
+    Field::OutputFile,  Field::Encode,       Field::Preview,      Field::Target,
+    Field::Format,      Field::Aspect,       Field::CorrectRatio, Field::VideoBitrate,
+    Field::Width,       Field::Height,       Field::AudioTarget,  Field::AudioBitrate,
+    Field::Channels,    Field::AudioStream,  Field::VideoStream,  Field::UseAviSynth,
+    Field::Test,        Field::ProcessAudio, Field::ProcessVideo,
 };
 
 namespace {
 
 class Builder {
 public:
-    void Enable(int id) { m_out.push_back({ChangeKind::Enable, id, {}}); }
-    void Disable(int id) { m_out.push_back({ChangeKind::Disable, id, {}}); }
-    void SetEnabled(int id, bool on) { on ? Enable(id) : Disable(id); }
-    void SetText(int id, std::string_view text) {
+    void Enable(Field id) { m_out.push_back({ChangeKind::Enable, id, {}}); }
+    void Disable(Field id) { m_out.push_back({ChangeKind::Disable, id, {}}); }
+    void SetEnabled(Field id, bool on) { on ? Enable(id) : Disable(id); }
+    void SetText(Field id, std::string_view text) {
         m_out.push_back({ChangeKind::SetText, id, std::string(text)});
     }
     void ClearAviSynth() {
-        m_out.push_back({ChangeKind::ClearAviSynthCheck, IDC_USE_AVISYNTH, {}});
+        m_out.push_back({ChangeKind::ClearAviSynthCheck, Field::UseAviSynth, {}});
     }
     void Append(const ControlChanges& more) { m_out.insert(m_out.end(), more.begin(), more.end()); }
     ControlChanges Take() { return std::move(m_out); }
@@ -40,21 +35,21 @@ private:
 
 void AddSize(Builder& b, const Target& row, const std::string& format) {
     const SizePreset& size = format == "pal" ? row.pal : row.otherFormat;
-    b.SetText(IDC_WIDTH, size.width);
-    b.SetText(IDC_HEIGHT, size.height);
-    b.SetEnabled(IDC_WIDTH, row.sizeEditable);
-    b.SetEnabled(IDC_HEIGHT, row.sizeEditable);
+    b.SetText(Field::Width, size.width);
+    b.SetText(Field::Height, size.height);
+    b.SetEnabled(Field::Width, row.sizeEditable);
+    b.SetEnabled(Field::Height, row.sizeEditable);
 }
 
 // Any text but a list word disables the video bitrate and writes nothing.
 void AddVideoPresets(Builder& b, const EncoderFields& f) {
     const Target* row = FindTarget(f.m_strTarget);
     if (!row) {
-        b.Disable(IDC_VIDEO_BITRATE);
+        b.Disable(Field::VideoBitrate);
         return;
     }
-    b.SetText(IDC_VIDEO_BITRATE, row->videoBitrate);
-    b.SetEnabled(IDC_VIDEO_BITRATE, row->videoBitrateEditable);
+    b.SetText(Field::VideoBitrate, row->videoBitrate);
+    b.SetEnabled(Field::VideoBitrate, row->videoBitrateEditable);
     AddSize(b, *row, f.m_strFormat);
 }
 
@@ -62,26 +57,26 @@ void AddVideoPresets(Builder& b, const EncoderFields& f) {
 void AddAudioPresets(Builder& b, const EncoderFields& f) {
     const Target* row = FindTarget(f.m_strTarget);
     if (!row || !row->videoBitrateEditable) {
-        b.Disable(IDC_VIDEO_BITRATE);
+        b.Disable(Field::VideoBitrate);
     }
     if (!row) {
         return;
     }
-    b.SetEnabled(IDC_AUDIO_TARGET, row->audioTargetEditable);
-    b.SetEnabled(IDC_AUDIO_BITRATE, row->audioBitrateEditable);
+    b.SetEnabled(Field::AudioTarget, row->audioTargetEditable);
+    b.SetEnabled(Field::AudioBitrate, row->audioBitrateEditable);
     const AudioPreset* preset = AudioPresetFor(*row, f.m_strAudioTarget);
     if (!preset) {
         return;  // dvd with "aac", "copy" or a typed text: bitrate and channels stay as they were
     }
     if (!preset->newAudioTarget.empty()) {
-        b.SetText(IDC_AUDIO_TARGET, preset->newAudioTarget);
+        b.SetText(Field::AudioTarget, preset->newAudioTarget);
     }
-    b.SetText(IDC_AUDIO_BITRATE, preset->bitrate);
+    b.SetText(Field::AudioBitrate, preset->bitrate);
     if (preset->channels.empty()) {
-        b.Enable(IDC_CHANNELS);
+        b.Enable(Field::Channels);
     } else {
-        b.SetText(IDC_CHANNELS, preset->channels);
-        b.Disable(IDC_CHANNELS);
+        b.SetText(Field::Channels, preset->channels);
+        b.Disable(Field::Channels);
     }
 }
 
@@ -89,9 +84,9 @@ void AddAudioPresets(Builder& b, const EncoderFields& f) {
 
 ControlChanges EnableAllControls() {
     Builder b;
-    for (int id : kGovernedControls) {
+    for (Field id : kGovernedFields) {
         b.Enable(id);
-        if (id == IDC_USE_AVISYNTH) {
+        if (id == Field::UseAviSynth) {
             b.ClearAviSynth();
         }
     }
@@ -100,27 +95,27 @@ ControlChanges EnableAllControls() {
 
 ControlChanges LockForm(const EncoderFields& f) {
     Builder b;
-    for (int id : kGovernedControls) {
+    for (Field id : kGovernedFields) {
         b.Disable(id);
-        if (id == IDC_USE_AVISYNTH) {
+        if (id == Field::UseAviSynth) {
             b.ClearAviSynth();
         }
     }
     ControlChanges out = b.Take();
-    out.push_back({ChangeKind::FileMissingBox, 0, f.m_strSourceFile});
+    out.push_back({ChangeKind::FileMissingBox, Field::SourceFile, f.m_strSourceFile});
     return out;
 }
 
 ControlChanges SetOutputButtons(const EncoderFields& f, bool outputExists) {
     Builder b;
     if (!f.m_strOutputFile.empty()) {
-        b.Enable(IDOK);
-        b.Enable(IDC_GENERATE);
-        b.SetEnabled(IDC_PREVIEW, outputExists);
+        b.Enable(Field::Encode);
+        b.Enable(Field::Generate);
+        b.SetEnabled(Field::Preview, outputExists);
     } else {
-        b.Disable(IDOK);
-        b.Disable(IDC_PREVIEW);
-        b.Disable(IDC_GENERATE);
+        b.Disable(Field::Encode);
+        b.Disable(Field::Preview);
+        b.Disable(Field::Generate);
     }
     return b.Take();
 }
@@ -128,12 +123,12 @@ ControlChanges SetOutputButtons(const EncoderFields& f, bool outputExists) {
 ControlChanges SetVobControls(const EncoderFields& f) {
     Builder b;
     if (IsVobExtension(f.m_strSourceExt)) {
-        b.Enable(IDC_VIDEO_STREAM);
-        b.Disable(IDC_USE_AVISYNTH);
+        b.Enable(Field::VideoStream);
+        b.Disable(Field::UseAviSynth);
         b.ClearAviSynth();
     } else {
-        b.Disable(IDC_VIDEO_STREAM);
-        b.Enable(IDC_USE_AVISYNTH);
+        b.Disable(Field::VideoStream);
+        b.Enable(Field::UseAviSynth);
     }
     return b.Take();
 }
@@ -152,6 +147,17 @@ ControlChanges AudioPresets(const EncoderFields& f) {
     return b.Take();
 }
 
+ControlChanges Presets(const EncoderFields& f) {
+    Builder b;
+    if (f.m_bProcessVideo != 0) {
+        AddVideoPresets(b, f);
+    }
+    if (f.m_bProcessAudio != 0) {
+        AddAudioPresets(b, f);
+    }
+    return b.Take();
+}
+
 ControlChanges ApplyControlRules(const EncoderFields& f, const RuleContext& ctx) {
     if (!ctx.presetting) {
         return EnableAllControls();
@@ -160,61 +166,62 @@ ControlChanges ApplyControlRules(const EncoderFields& f, const RuleContext& ctx)
         return LockForm(f);
     }
     Builder b;
-    b.Enable(IDC_PROCESS_VIDEO);
-    b.Enable(IDC_PROCESS_AUDIO);
+    b.Enable(Field::ProcessVideo);
+    b.Enable(Field::ProcessAudio);
 
     const bool video = f.m_bProcessVideo != 0;
     const bool audio = f.m_bProcessAudio != 0;
     const bool vob = IsVobExtension(f.m_strSourceExt);
 
     if (!video && !audio) {
-        for (int id : kGovernedControls) {
-            if (id == IDC_PROCESS_AUDIO || id == IDC_PROCESS_VIDEO) {
+        for (Field id : kGovernedFields) {
+            if (id == Field::ProcessAudio || id == Field::ProcessVideo) {
                 continue;
             }
             b.Disable(id);
-            if (id == IDC_USE_AVISYNTH) {
+            if (id == Field::UseAviSynth) {
                 b.ClearAviSynth();
             }
         }
         return b.Take();
     }
 
-    b.Enable(IDC_MORE_OPTIONS);
-    b.Enable(IDC_SAVE_FILE);
-    b.Enable(IDC_COMMAND);
-    b.Enable(IDC_OUTPUT_FILE);
+    b.Enable(Field::MoreOptions);
+    b.Enable(Field::SaveFile);
+    b.Enable(Field::Command);
+    b.Enable(Field::OutputFile);
     b.Append(SetOutputButtons(f, ctx.outputExists && !f.m_strOutputFile.empty()));
 
     if (video) {
-        for (int id : {IDC_TARGET, IDC_FORMAT, IDC_ASPECT, IDC_CORRECT_RATIO}) {
+        for (Field id : {Field::Target, Field::Format, Field::Aspect, Field::CorrectRatio}) {
             b.Enable(id);
         }
         b.Append(SetVobControls(f));
         AddVideoPresets(b, f);
     } else {
-        for (int id : {IDC_TARGET, IDC_FORMAT, IDC_ASPECT, IDC_CORRECT_RATIO, IDC_VIDEO_BITRATE,
-                       IDC_WIDTH, IDC_HEIGHT, IDC_VIDEO_STREAM, IDC_USE_AVISYNTH}) {
+        for (Field id :
+             {Field::Target, Field::Format, Field::Aspect, Field::CorrectRatio, Field::VideoBitrate,
+              Field::Width, Field::Height, Field::VideoStream, Field::UseAviSynth}) {
             b.Disable(id);
         }
         b.ClearAviSynth();
     }
 
     if (audio) {
-        b.Enable(IDC_AUDIO_TARGET);
-        b.SetEnabled(IDC_AUDIO_STREAM, vob);
-        b.SetEnabled(IDC_TEST, vob);
+        b.Enable(Field::AudioTarget);
+        b.SetEnabled(Field::AudioStream, vob);
+        b.SetEnabled(Field::Test, vob);
         if (video) {
             AddAudioPresets(b, f);
         } else {
             // Audio alone: the user picks bitrate and channels; Encode needs no output path here.
-            b.Enable(IDC_AUDIO_BITRATE);
-            b.Enable(IDC_CHANNELS);
-            b.Enable(IDOK);
+            b.Enable(Field::AudioBitrate);
+            b.Enable(Field::Channels);
+            b.Enable(Field::Encode);
         }
     } else {
-        for (int id :
-             {IDC_AUDIO_TARGET, IDC_AUDIO_BITRATE, IDC_CHANNELS, IDC_AUDIO_STREAM, IDC_TEST}) {
+        for (Field id : {Field::AudioTarget, Field::AudioBitrate, Field::Channels,
+                         Field::AudioStream, Field::Test}) {
             b.Disable(id);
         }
     }

@@ -10,8 +10,8 @@
 
 namespace mk {
 
-// The controls the rules govern, in the order LockForm and EnableAllControls walk them.
-extern const std::array<int, 23> kGovernedControls;
+// The fields the rules govern, in the order LockForm and EnableAllControls walk them.
+extern const std::array<Field, 23> kGovernedFields;
 
 struct RuleContext {
     bool presetting = true;     // the check mark of Options > Presetting
@@ -33,5 +33,8 @@ ControlChanges SetVobControls(const EncoderFields& f);
 ControlChanges SizePresets(const EncoderFields& f);
 // Leaving the audio Target combo with Presetting on: the audio presets, Process boxes ignored.
 ControlChanges AudioPresets(const EncoderFields& f);
+// The presets of the target, format and audio target together, as leaving their combos writes
+// them: the video ones with video processed, the audio ones with audio processed.
+ControlChanges Presets(const EncoderFields& f);
 
 }  // namespace mk

@@ -12,6 +12,7 @@
 #include "support/form_fixture.h"
 
 using namespace mk::ids;
+using F = mk::Field;
 namespace fs = std::filesystem;
 
 namespace {
@@ -78,46 +79,46 @@ protected:
         }
         desktop.dialogAnswers.push_back(o.source);
         dlg->OnOpenFile();
-        if (o.noVideo) {
+        if (o.Given(F::ProcessVideo) == "0") {
             Check(IDC_PROCESS_VIDEO)->click();
         }
-        if (o.noAudio) {
+        if (o.Given(F::ProcessAudio) == "0") {
             Check(IDC_PROCESS_AUDIO)->click();
         }
         const bool video = Check(IDC_PROCESS_VIDEO)->isChecked();
         const bool audio = Check(IDC_PROCESS_AUDIO)->isChecked();
-        TypeIfGiven(IDC_TARGET, o.target);
+        TypeIfGiven(IDC_TARGET, o.Given(F::Target));
         if (video) {
             dlg->Dispatch(E::LosesFocus, IDC_TARGET);
         }
-        TypeIfGiven(IDC_FORMAT, o.format);
+        TypeIfGiven(IDC_FORMAT, o.Given(F::Format));
         if (video) {
             dlg->Dispatch(E::LosesFocus, IDC_FORMAT);
         }
-        TypeIfGiven(IDC_ASPECT, o.aspect);
-        TypeIfGiven(IDC_AUDIO_TARGET, o.audioTarget);
+        TypeIfGiven(IDC_ASPECT, o.Given(F::Aspect));
+        TypeIfGiven(IDC_AUDIO_TARGET, o.Given(F::AudioTarget));
         if (audio) {
             dlg->Dispatch(E::LosesFocus, IDC_AUDIO_TARGET);
         }
-        if (o.correctRatio) {
+        if (o.Given(F::CorrectRatio)) {
             Check(IDC_CORRECT_RATIO)->setChecked(true);
         }
-        if (o.aviSynth) {
+        if (o.Given(F::UseAviSynth)) {
             Check(IDC_USE_AVISYNTH)->setChecked(true);
         }
         // Typed last, over whatever the presets wrote (into disabled boxes as well).
-        TypeIfGiven(IDC_TARGET, o.target);
-        TypeIfGiven(IDC_FORMAT, o.format);
-        TypeIfGiven(IDC_ASPECT, o.aspect);
-        TypeIfGiven(IDC_AUDIO_TARGET, o.audioTarget);
-        TypeIfGiven(IDC_VIDEO_BITRATE, o.videoBitrate);
-        TypeIfGiven(IDC_WIDTH, o.width);
-        TypeIfGiven(IDC_HEIGHT, o.height);
-        TypeIfGiven(IDC_AUDIO_BITRATE, o.audioBitrate);
-        TypeIfGiven(IDC_CHANNELS, o.channels);
-        TypeIfGiven(IDC_VIDEO_STREAM, o.videoStream);
-        TypeIfGiven(IDC_AUDIO_STREAM, o.audioStream);
-        TypeIfGiven(IDC_MORE_OPTIONS, o.moreOptions);
+        TypeIfGiven(IDC_TARGET, o.Given(F::Target));
+        TypeIfGiven(IDC_FORMAT, o.Given(F::Format));
+        TypeIfGiven(IDC_ASPECT, o.Given(F::Aspect));
+        TypeIfGiven(IDC_AUDIO_TARGET, o.Given(F::AudioTarget));
+        TypeIfGiven(IDC_VIDEO_BITRATE, o.Given(F::VideoBitrate));
+        TypeIfGiven(IDC_WIDTH, o.Given(F::Width));
+        TypeIfGiven(IDC_HEIGHT, o.Given(F::Height));
+        TypeIfGiven(IDC_AUDIO_BITRATE, o.Given(F::AudioBitrate));
+        TypeIfGiven(IDC_CHANNELS, o.Given(F::Channels));
+        TypeIfGiven(IDC_VIDEO_STREAM, o.Given(F::VideoStream));
+        TypeIfGiven(IDC_AUDIO_STREAM, o.Given(F::AudioStream));
+        TypeIfGiven(IDC_MORE_OPTIONS, o.Given(F::MoreOptions));
         desktop.dialogAnswers.push_back(o.output);
         dlg->OnSaveFile();
         dlg->OnGenerate();
@@ -164,7 +165,7 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"H263", "avi", {"--target", "h263"}},
         Row{"H263NoVideo", "avi", {"--target", "h263", "--no-video"}},
         Row{"TargetInCapitals", "avi", {"--target", "DVD"}},
-        Row{"TypedFormat", "avi", {"--target", "vcd", "--format", "secam"}},
+        Row{"FormatInCapitals", "avi", {"--target", "vcd", "--format", "NTSC"}},
         Row{"Aspect169", "avi", {"--aspect", "16:9"}},
         Row{"Aspect169To43", "avi", {"--aspect", "16:9->4:3"}},
         Row{"Aspect43To169", "avi", {"--aspect", "4:3->16:9", "--target", "mpeg4"}},

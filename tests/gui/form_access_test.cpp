@@ -10,7 +10,7 @@
 #include <QTimer>
 #include <set>
 
-#include "app/form_access.h"
+#include "app/encoder_dlg.h"
 #include "qt/qt_desktop.h"
 #include "qt/readable_palette.h"
 #include "res/dialog_template.h"

@@ -6,6 +6,7 @@
 #include <QUrl>
 #include <filesystem>
 
+#include "form/field_table.h"
 #include "rules/control_rules.h"
 #include "support/form_fixture.h"
 
@@ -54,7 +55,8 @@ protected:
                        dlg->m_dSourceHeight,
                        dlg->m_bUseAviSynth,
                        {}};
-        for (int id : mk::kGovernedControls) {
+        for (mk::Field field : mk::kGovernedFields) {
+            const int id = mk::RowOf(field).control;
             s.enabled += dlg->IsControlEnabled(id) ? 'E' : 'D';
         }
         return s;

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "app/event_table.h"
-#include "form/field_bindings.h"
+#include "app/encoder_dlg.h"
+#include "form/field_table.h"
 #include "res/resource.h"
 #include "rules/control_rules.h"
 #include "support/fake_desktop.h"
@@ -110,21 +110,19 @@ void AnswerModal(std::function<void(QDialog*)> answer) {
     });
 }
 
-const mk::FieldBinding& BindingOf(int id) {
-    const auto bindings = mk::EncoderBindings();
-    // A check box is bound twice: as the control object and as its field.
-    const auto it = std::ranges::find_if(bindings, [id](const mk::FieldBinding& b) {
-        return b.id == id && b.kind != mk::BindKind::ControlObject;
-    });
-    EXPECT_NE(it, bindings.end()) << id;
+const mk::FieldRow& BindingOf(int id) {
+    const auto rows = mk::FieldTable();
+    const auto it =
+        std::ranges::find_if(rows, [id](const mk::FieldRow& r) { return r.control == id; });
+    EXPECT_NE(it, rows.end()) << id;
     return *it;
 }
 
 // Rows that only read the form: the control's field follows what was typed or clicked.
 void ReadsTheForm(Form& f, const EventRoute& route) {
-    const mk::FieldBinding& binding = BindingOf(route.source);
+    const mk::FieldRow& binding = BindingOf(route.source);
     mk::EncoderFields& fields = f.dlg;
-    if (binding.kind == mk::BindKind::Check) {
+    if (binding.check != nullptr) {
         const int before = fields.*binding.check;
         Click(f, route.source);
         EXPECT_NE(fields.*binding.check, before) << route.source;
@@ -153,9 +151,9 @@ Case PresetsOnLeaving(int id, const char* typed, int presetControl) {
     return {E::LosesFocus, id, [=](Form& f) { TypeAndLeave(f, id, typed); },
             [=](Form& f) {
                 mk::EncoderFields defaults;
-                EXPECT_EQ(*mk::TextFieldOf(f.dlg, id), typed);
+                EXPECT_EQ(f.dlg.*BindingOf(id).text, typed);
                 EXPECT_NE(f.dlg.ControlText(presetControl),
-                          *mk::TextFieldOf(defaults, presetControl));
+                          defaults.*BindingOf(presetControl).text);
             }};
 }
 
@@ -276,7 +274,8 @@ std::vector<Case> Cases() {
          },
          [](Form& f) {
              EXPECT_FALSE(f.dlg.IsPresettingOn());
-             for (int id : mk::kGovernedControls) {
+             for (mk::Field field : mk::kGovernedFields) {
+                 const int id = mk::RowOf(field).control;
                  EXPECT_TRUE(f.dlg.IsControlEnabled(id)) << id;
              }
          }},

@@ -4,6 +4,7 @@
 #include <QPlainTextEdit>
 #include <QTest>
 
+#include "form/field_table.h"
 #include "rules/control_rules.h"
 #include "support/form_fixture.h"
 
@@ -12,7 +13,8 @@ using namespace mk::ids;
 TEST_F(FormTest, PresettingOnBeforeAnySourceLocksTheFormWithAnEmptyFileMissingBox) {
     dlg->OnOptionsPresetting();  // off: every governed control enabled
     EXPECT_FALSE(dlg->IsPresettingOn());
-    for (int id : mk::kGovernedControls) {
+    for (mk::Field field : mk::kGovernedFields) {
+        const int id = mk::RowOf(field).control;
         EXPECT_TRUE(dlg->IsControlEnabled(id)) << id;
     }
     EXPECT_FALSE(Check(IDC_USE_AVISYNTH)->isChecked());
@@ -20,7 +22,8 @@ TEST_F(FormTest, PresettingOnBeforeAnySourceLocksTheFormWithAnEmptyFileMissingBo
 
     dlg->OnOptionsPresetting();  // on again, no source
     EXPECT_TRUE(dlg->IsPresettingOn());
-    for (int id : mk::kGovernedControls) {
+    for (mk::Field field : mk::kGovernedFields) {
+        const int id = mk::RowOf(field).control;
         EXPECT_FALSE(dlg->IsControlEnabled(id)) << id;
     }
     ASSERT_EQ(desktop.messages.size(), 1u);
@@ -52,7 +55,8 @@ TEST_F(FormTest, PresettingOffClicksChangeNothingAndLeavingTargetEnablesAll) {
     Check(IDC_PROCESS_VIDEO)->click();
     EXPECT_FALSE(dlg->IsControlEnabled(IDC_TARGET));  // click changed nothing
     dlg->OnKillfocusTarget();
-    for (int id : mk::kGovernedControls) {
+    for (mk::Field field : mk::kGovernedFields) {
+        const int id = mk::RowOf(field).control;
         EXPECT_TRUE(dlg->IsControlEnabled(id)) << id;
     }
     EXPECT_FALSE(Check(IDC_USE_AVISYNTH)->isChecked());

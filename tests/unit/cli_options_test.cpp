@@ -91,16 +91,24 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"SourcePathTooLong",
                 {"--source", "/" + std::string(5000, 'a'), "--output", "/v/o.mpg"},
                 "path too long for --source"},
+        BadCase{"FormatNotInList", WithFiles({"--format", "secam"}), "one of pal, ntsc"},
+        BadCase{"AspectBeyondInt", WithFiles({"--aspect", "99999999999999999999999"}),
+                "up to 2147483647"},
+        BadCase{"AspectNarrowerThanFfmpegTakes", WithFiles({"--aspect", "1:99999"}), "1:255"},
+        BadCase{"VideoBitrateBeyondTheTarget", WithFiles({"--video-bitrate", "2147483648"}),
+                "the dvd target takes 0 to 9000"},
+        BadCase{"VcdBitrateIsFixed", WithFiles({"--target", "vcd", "--video-bitrate", "1000"}),
+                "the vcd target takes 1150 to 1150"},
         BadCase{"CommandLongerThanShellTakes",
                 WithFiles({"--more-options", std::string(200000, 'x')}),
                 "longer than the shell can take"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// Each value option, in both spellings, reaches its own member and no other.
+// Each value option, in both spellings, reaches its own field and no other.
 struct ValueCase {
     const char* option;
     const char* value;
-    std::optional<std::string> CliOptions::*member;
+    Field member;
 };
 
 class ValueOptionTest : public ::testing::TestWithParam<ValueCase> {};
@@ -111,44 +119,36 @@ TEST_P(ValueOptionTest, ReachesItsMember) {
          {Args{c.option, c.value}, Args{std::string(c.option) + "=" + c.value}}) {
         const ParseResult parsed = ParseCli(WithFiles(extra));
         ASSERT_TRUE(parsed.options) << parsed.error;
-        EXPECT_EQ((*parsed.options).*c.member, c.value);
-        int set = 0;
-        for (auto m :
-             {&CliOptions::target, &CliOptions::format, &CliOptions::aspect,
-              &CliOptions::videoBitrate, &CliOptions::width, &CliOptions::height,
-              &CliOptions::audioTarget, &CliOptions::audioBitrate, &CliOptions::channels,
-              &CliOptions::videoStream, &CliOptions::audioStream, &CliOptions::moreOptions}) {
-            set += ((*parsed.options).*m).has_value();
-        }
-        EXPECT_EQ(set, 1);
+        EXPECT_EQ(parsed.options->Given(c.member), c.value);
+        EXPECT_EQ(parsed.options->settings.size(), 1u);
     }
 }
 
-using O = CliOptions;
+using F = Field;
 INSTANTIATE_TEST_SUITE_P(
     Cli, ValueOptionTest,
-    ::testing::Values(ValueCase{"--target", "mpeg4", &O::target},
-                      ValueCase{"--format", "ntsc", &O::format},
-                      ValueCase{"--aspect", "16:9->4:3", &O::aspect},  // a list item, '>' and all
-                      ValueCase{"--aspect", "2.35", &O::aspect},
-                      ValueCase{"--video-bitrate", "1500", &O::videoBitrate},
-                      ValueCase{"--width", "640", &O::width},
-                      ValueCase{"--height", "", &O::height},  // empty: no size option
-                      ValueCase{"--audio-target", "copy", &O::audioTarget},
-                      ValueCase{"--audio-bitrate", "192", &O::audioBitrate},
-                      ValueCase{"--channels", "1", &O::channels},
-                      ValueCase{"--video-stream", "3", &O::videoStream},
-                      ValueCase{"--audio-stream", "2", &O::audioStream},
-                      ValueCase{"--more-options", "-mbd 2 -trellis 1", &O::moreOptions},
-                      ValueCase{"--more-options", "--strict=-2", &O::moreOptions}));
+    ::testing::Values(ValueCase{"--target", "mpeg4", F::Target},
+                      ValueCase{"--format", "ntsc", F::Format},
+                      ValueCase{"--aspect", "16:9->4:3", F::Aspect},  // a list item, '>' and all
+                      ValueCase{"--aspect", "2.35", F::Aspect},
+                      ValueCase{"--video-bitrate", "1500", F::VideoBitrate},
+                      ValueCase{"--width", "640", F::Width},
+                      ValueCase{"--height", "", F::Height},  // empty: no size option
+                      ValueCase{"--audio-target", "copy", F::AudioTarget},
+                      ValueCase{"--audio-bitrate", "192", F::AudioBitrate},
+                      ValueCase{"--channels", "1", F::Channels},
+                      ValueCase{"--video-stream", "3", F::VideoStream},
+                      ValueCase{"--audio-stream", "2", F::AudioStream},
+                      ValueCase{"--more-options", "-mbd 2 -trellis 1", F::MoreOptions},
+                      ValueCase{"--more-options", "--strict=-2", F::MoreOptions}));
 
 TEST(CliOptions, ListWordsInAnyCaseAreTakenInLowerCase) {
     const ParseResult parsed =
         ParseCli(WithFiles({"--target", "DVD", "--format", "Ntsc", "--audio-target", "MP3"}));
     ASSERT_TRUE(parsed.options) << parsed.error;
-    EXPECT_EQ(parsed.options->target, "dvd");
-    EXPECT_EQ(parsed.options->format, "ntsc");
-    EXPECT_EQ(parsed.options->audioTarget, "mp3");
+    EXPECT_EQ(parsed.options->Given(F::Target), "dvd");
+    EXPECT_EQ(parsed.options->Given(F::Format), "ntsc");
+    EXPECT_EQ(parsed.options->Given(F::AudioTarget), "mp3");
 }
 
 TEST(CliOptions, FlagsAndFilesAreTaken) {
@@ -159,9 +159,14 @@ TEST(CliOptions, FlagsAndFilesAreTaken) {
     const CliOptions& o = *parsed.options;
     EXPECT_EQ(o.source, "/a b/in.vob");
     EXPECT_EQ(o.output, "-dash.mpg");
-    EXPECT_TRUE(o.noAudio && o.noVideo && o.correctRatio && o.aviSynth && o.noPresets && o.print &&
-                o.batchAdd && o.verbose);
+    EXPECT_TRUE(o.Given(F::ProcessAudio) == "0" && o.Given(F::ProcessVideo) == "0" &&
+                o.Given(F::CorrectRatio) == "1" && o.Given(F::UseAviSynth) == "1" && o.noPresets &&
+                o.print && o.batchAdd && o.verbose);
     EXPECT_FALSE(o.help || o.version);
+    // After "--" every word is a source, however it begins.
+    const ParseResult dashed = ParseCli(Args{"--output-dir", "/d", "--", "-dash.avi", "--x.avi"});
+    ASSERT_TRUE(dashed.options) << dashed.error;
+    EXPECT_EQ(dashed.options->sources, (Args{"-dash.avi", "--x.avi"}));
 }
 
 TEST(CliOptions, HelpAndVersionNeedNoFilesAndExitZero) {

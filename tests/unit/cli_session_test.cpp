@@ -8,34 +8,33 @@
 
 #include "cli/cli_options.h"
 #include "cli/cli_session.h"
+#include "form/field_table.h"
 #include "form/form_model.h"
 #include "probe/probe_command.h"
-#include "res/resource.h"
 #include "support/temp_dir.h"
 
 namespace mk::cli {
 namespace {
 
 namespace fs = std::filesystem;
-using namespace ids;
 
 TEST(ApplyToFields, WritesTextsAsTheControlsWouldShowThem) {
     EncoderFields f;
     f.m_bUseAviSynth = 1;
     const EncoderFields before = f;
-    ApplyToFields(f, {{ChangeKind::SetText, IDC_ASPECT, "16"},         // combo: first item "16:9"
-                      {ChangeKind::SetText, IDC_AUDIO_BITRATE, "16"},  // no item begins so
-                      {ChangeKind::SetText, IDC_WIDTH, "7"},           // a line edit
-                      {ChangeKind::SetText, IDC_GENERATE, "x"},        // no field behind it
-                      {ChangeKind::Disable, IDC_HEIGHT},
-                      {ChangeKind::FileMissingBox, 0, "/gone.avi"}});
+    ApplyToFields(f, {{ChangeKind::SetText, Field::Aspect, "16"},        // combo: first item "16:9"
+                      {ChangeKind::SetText, Field::AudioBitrate, "16"},  // no item begins so
+                      {ChangeKind::SetText, Field::Width, "7"},          // a line edit
+                      {ChangeKind::SetText, Field::Generate, "x"},       // no field behind it
+                      {ChangeKind::Disable, Field::Height},
+                      {ChangeKind::FileMissingBox, Field::SourceFile, "/gone.avi"}});
     EXPECT_EQ(f.m_strAspect, "16:9");
     EXPECT_EQ(f.m_strAudioBitrate, "16");
     EXPECT_EQ(f.m_strWidth, "7");
     EXPECT_EQ(f.m_strHeight, before.m_strHeight);
     EXPECT_EQ(f.m_strSourceFile, before.m_strSourceFile);
     EXPECT_EQ(f.m_bUseAviSynth, 1);
-    ApplyToFields(f, {{ChangeKind::ClearAviSynthCheck, IDC_USE_AVISYNTH}});
+    ApplyToFields(f, {{ChangeKind::ClearAviSynthCheck, Field::UseAviSynth}});
     EXPECT_EQ(f.m_bUseAviSynth, 0);
 }
 
@@ -121,6 +120,23 @@ TEST_F(CliSessionTest, AudioTargetPresetsFollowTheTypedAudioTarget) {
     EXPECT_NE(mp2.m_strAudioBitrate, ac3.m_strAudioBitrate);
     EXPECT_EQ(Fields({"--audio-target", "mp2", "--no-audio"}).m_strAudioBitrate,
               ac3.m_strAudioBitrate);
+}
+
+TEST_F(CliSessionTest, EachOptionOfTheFieldTableReachesItsOwnMember) {
+    const EncoderFields plain = Fields({"--no-presets"});
+    for (const FieldRow& row : FieldTable()) {
+        if (!row.text || row.option.empty()) {
+            continue;
+        }
+        const std::string value = row.items.empty() ? "7" : std::string(row.items.back());
+        const EncoderFields f = Fields({"--no-presets", std::string(row.option), value});
+        for (const FieldRow& other : FieldTable()) {
+            if (other.text) {
+                EXPECT_EQ(f.*other.text, other.field == row.field ? value : plain.*other.text)
+                    << row.option << " and the member of " << static_cast<int>(other.field);
+            }
+        }
+    }
 }
 
 }  // namespace

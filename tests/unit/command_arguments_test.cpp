@@ -14,7 +14,6 @@
 #include "command/arguments.h"
 #include "command/executable_part.h"
 #include "form/form_model.h"
-#include "res/resource.h"
 #include "support/shell.h"
 #include "support/temp_dir.h"
 
@@ -242,7 +241,7 @@ TEST(Generate, PutsTheTargetsWordsIntoMoreOptionsOnceAndTwiceGivesTheSameCommand
         const std::string moreAfterFirst = f.m_strMoreOptions;
         // The box shows what the field holds, written once, and the command used it.
         EXPECT_EQ(first.changes.front(),
-                  (ControlChange{ChangeKind::SetText, ids::IDC_MORE_OPTIONS, moreAfterFirst}));
+                  (ControlChange{ChangeKind::SetText, Field::MoreOptions, moreAfterFirst}));
         EXPECT_NE(first.command.find(moreAfterFirst + " -async 1 "), std::string::npos);
         const Generated second = Generate(f, {ShellDialect::Windows(), R"(C:\MK\)"});
         EXPECT_EQ(first.command, second.command) << target;

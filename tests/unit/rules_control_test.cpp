@@ -24,7 +24,7 @@ char StateChar(const FoldedState& s, int id) {
 // The governed controls' states in walk order; blanks in the expectation only group it.
 std::string States(const FoldedState& s) {
     std::string out;
-    for (int id : kGovernedControls) {
+    for (int id : test::GovernedControls()) {
         out += StateChar(s, id);
     }
     return out;
@@ -49,7 +49,7 @@ const RuleContext kPresent{true, true, false};
 TEST(ControlRules, WalkOrderOfLockForm) {
     EncoderFields f;
     f.m_strSourceFile = "/gone/clip.avi";
-    const auto off = [](int id) { return ControlChange{ChangeKind::Disable, id}; };
+    const auto off = [](int id) { return ControlChange{ChangeKind::Disable, test::FieldOf(id)}; };
     // clang-format off
     const ControlChanges expected = {
         off(IDC_MORE_OPTIONS), off(IDC_SAVE_FILE), off(IDC_GENERATE), off(IDC_COMMAND),
@@ -57,9 +57,9 @@ TEST(ControlRules, WalkOrderOfLockForm) {
         off(IDC_ASPECT), off(IDC_CORRECT_RATIO), off(IDC_VIDEO_BITRATE), off(IDC_WIDTH),
         off(IDC_HEIGHT), off(IDC_AUDIO_TARGET), off(IDC_AUDIO_BITRATE), off(IDC_CHANNELS),
         off(IDC_AUDIO_STREAM), off(IDC_VIDEO_STREAM), off(IDC_USE_AVISYNTH),
-        {ChangeKind::ClearAviSynthCheck, IDC_USE_AVISYNTH},
+        {ChangeKind::ClearAviSynthCheck, Field::UseAviSynth},
         off(IDC_TEST), off(IDC_PROCESS_AUDIO), off(IDC_PROCESS_VIDEO),
-        {ChangeKind::FileMissingBox, 0, "/gone/clip.avi"},
+        {ChangeKind::FileMissingBox, Field::SourceFile, "/gone/clip.avi"},
     };
     // clang-format on
     EXPECT_EQ(LockForm(f), expected);
@@ -70,8 +70,8 @@ TEST(ControlRules, WalkOrderOfLockForm) {
 TEST(ControlRules, EnableAllClearsAviSynthRightAfterItsBox) {
     const ControlChanges all = EnableAllControls();
     ASSERT_EQ(all.size(), 24u);
-    EXPECT_EQ(all[19], (ControlChange{ChangeKind::Enable, IDC_USE_AVISYNTH}));
-    EXPECT_EQ(all[20], (ControlChange{ChangeKind::ClearAviSynthCheck, IDC_USE_AVISYNTH}));
+    EXPECT_EQ(all[19], (ControlChange{ChangeKind::Enable, Field::UseAviSynth}));
+    EXPECT_EQ(all[20], (ControlChange{ChangeKind::ClearAviSynthCheck, Field::UseAviSynth}));
     const FoldedState s = Fold(all);
     EXPECT_EQ(States(s), std::string(23, 'E'));
     EXPECT_TRUE(s.aviSynthCleared);
@@ -163,8 +163,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ControlRules, AudioOnlyEnablesEncodeAfterOutputButtonsDisabledIt) {
     const ControlChanges c = ApplyControlRules(SourceFields(0, 1), kPresent);
-    const auto disable = std::find(c.begin(), c.end(), ControlChange{ChangeKind::Disable, IDOK});
-    const auto enable = std::find(c.begin(), c.end(), ControlChange{ChangeKind::Enable, IDOK});
+    const auto disable =
+        std::find(c.begin(), c.end(), ControlChange{ChangeKind::Disable, Field::Encode});
+    const auto enable =
+        std::find(c.begin(), c.end(), ControlChange{ChangeKind::Enable, Field::Encode});
     ASSERT_NE(disable, c.end());
     ASSERT_NE(enable, c.end());
     EXPECT_LT(disable, enable);
@@ -314,9 +316,9 @@ TEST(ControlRules, DvdMp3ComputedFromTheFieldsBeforeTheRun) {
     EncoderFields f = SourceFields(1, 1);
     f.m_strAudioTarget = "mp3";
     const ControlChanges c = ApplyControlRules(f, kPresent);
-    EXPECT_EQ(
-        std::count(c.begin(), c.end(), ControlChange{ChangeKind::SetText, IDC_AUDIO_TARGET, "ac3"}),
-        1);
+    EXPECT_EQ(std::count(c.begin(), c.end(),
+                         ControlChange{ChangeKind::SetText, Field::AudioTarget, "ac3"}),
+              1);
     EXPECT_EQ(f.m_strAudioTarget, "mp3");
 }
 
@@ -389,7 +391,7 @@ TEST(ControlRules, AudioPresetsForUnknownTargetOnlyDisableVideoBitrate) {
     for (const char* target : {"MPEG4", "xvid", ""}) {
         EncoderFields f;
         f.m_strTarget = target;
-        EXPECT_EQ(AudioPresets(f), (ControlChanges{{ChangeKind::Disable, IDC_VIDEO_BITRATE}}))
+        EXPECT_EQ(AudioPresets(f), (ControlChanges{{ChangeKind::Disable, Field::VideoBitrate}}))
             << target;
     }
 }

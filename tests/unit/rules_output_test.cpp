@@ -10,9 +10,8 @@
 #include <vector>
 
 #include "command/targets.h"
+#include "form/field_table.h"
 #include "platform/file_checks.h"
-#include "res/dialog_template.h"
-#include "res/resource.h"
 #include "rules/file_filter.h"
 #include "rules/output_chooser.h"
 #include "support/files.h"
@@ -70,8 +69,7 @@ TEST(TargetRows, ListOrderAndTheDiscsEachCanMake) {
         {"vcd", {D::VcdCueBin}},
         {"mpeg4", {}},
         {"h263", {}}};
-    const ComboList& list = EncoderComboLists()[0];
-    ASSERT_EQ(list.id, ids::IDC_TARGET);
+    const FieldRow& list = RowOf(Field::Target);
     ASSERT_EQ(list.items.size(), rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
         EXPECT_EQ(list.items[i], rows[i].first);

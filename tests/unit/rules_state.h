@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "form/field_table.h"
 #include "rules/control_change.h"
+#include "rules/control_rules.h"
 
 namespace mk::test {
 
@@ -27,17 +29,35 @@ struct FoldedState {
     }
 };
 
+// The field a control shows, and the controls the rules govern: the tests speak of controls.
+inline Field FieldOf(int control) {
+    for (const FieldRow& row : FieldTable()) {
+        if (row.control == control) {
+            return row.field;
+        }
+    }
+    return Field::SourceFile;
+}
+
+inline std::vector<int> GovernedControls() {
+    std::vector<int> ids;
+    for (Field field : kGovernedFields) {
+        ids.push_back(RowOf(field).control);
+    }
+    return ids;
+}
+
 inline FoldedState Fold(const ControlChanges& changes, FoldedState state = {}) {
     for (const ControlChange& c : changes) {
         switch (c.kind) {
             case ChangeKind::Enable:
-                state.enabled[c.id] = true;
+                state.enabled[RowOf(c.field).control] = true;
                 break;
             case ChangeKind::Disable:
-                state.enabled[c.id] = false;
+                state.enabled[RowOf(c.field).control] = false;
                 break;
             case ChangeKind::SetText:
-                state.text[c.id] = c.text;
+                state.text[RowOf(c.field).control] = c.text;
                 break;
             case ChangeKind::ClearAviSynthCheck:
                 state.aviSynthCleared = true;
