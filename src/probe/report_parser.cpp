@@ -29,8 +29,8 @@ std::string LastLine(std::string_view text) {
 }
 
 // A report that describes no input at all and whose real last line - ended, so not a cut through
-// a long banner - is one of ffmpeg's or the shell's complaints about the source. These start in
-// the first column; the banner and descriptions are indented.
+// a long banner - is one of ffmpeg's, our ffmpeg's or the shell's complaints about the source.
+// These start in the first column; the banner and descriptions are indented.
 bool IsComplaint(std::string_view report) {
     for (std::string_view marker : {"Duration:", "Input #", "Video:", "Audio:"}) {
         if (Position(report, marker) >= 0) {
@@ -45,7 +45,7 @@ bool IsComplaint(std::string_view report) {
         return false;
     }
     for (std::string_view said : {": No such file or directory", "Invalid data found",
-                                  ": not found", ": Permission denied"}) {
+                                  ": not found", ": Permission denied", "no ffmpeg found"}) {
         if (last.find(said) != std::string::npos) {
             return true;
         }
