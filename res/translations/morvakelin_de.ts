@@ -2,6 +2,41 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>CEncoderDlg</name>
+    <message>
+        <source>Add current source</source>
+        <translation>Aktuelle Quelle hinzufügen</translation>
+    </message>
+    <message>
+        <source>Titles...</source>
+        <translation>Titel...</translation>
+    </message>
+    <message>
+        <source>Make disc...</source>
+        <translation>Disc erstellen...</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>Leeren</translation>
+    </message>
+    <message>
+        <source>Open a source first: File &gt; Open.</source>
+        <translation>Zuerst eine Quelle öffnen: File &gt; Open.</translation>
+    </message>
+    <message>
+        <source>Disc</source>
+        <translation>Disc</translation>
+    </message>
+    <message>
+        <source>The title cannot be kept in Conf/.</source>
+        <translation>Der Titel kann nicht in Conf/ gespeichert werden.</translation>
+    </message>
+    <message>
+        <source>No titles yet: Disc &gt; Add current source.</source>
+        <translation>Noch keine Titel: Disc &gt; Aktuelle Quelle hinzufügen.</translation>
+    </message>
+</context>
+<context>
     <name>QFileDialog</name>
     <message>
         <source>%1
@@ -96,6 +131,69 @@ Do you want to replace it?</source>
     <message>
         <source>The command is still running. Stop it?</source>
         <translation>Das Kommando läuft noch. Anhalten?</translation>
+    </message>
+</context>
+<context>
+    <name>mk::DiscTitlesWindow</name>
+    <message>
+        <source>Disc titles</source>
+        <translation>Titel der Disc</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Duration</source>
+        <translation>Dauer</translation>
+    </message>
+    <message>
+        <source>Estimated size</source>
+        <translation>Geschätzte Größe</translation>
+    </message>
+    <message>
+        <source>&amp;Remove</source>
+        <translation>&amp;Entfernen</translation>
+    </message>
+    <message>
+        <source>Move &amp;up</source>
+        <translation>Nach &amp;oben</translation>
+    </message>
+    <message>
+        <source>Move &amp;down</source>
+        <translation>Nach &amp;unten</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Disc size</source>
+        <translation>Größe der Disc</translation>
+    </message>
+    <message>
+        <source>How full the disc is</source>
+        <translation>Wie voll die Disc ist</translation>
+    </message>
+    <message>
+        <source>%1 % of %2</source>
+        <translation>%1 % von %2</translation>
+    </message>
+    <message>
+        <source>Make disc</source>
+        <translation>Disc erstellen</translation>
+    </message>
+    <message>
+        <source>Folder, .iso or .cue &amp;name:</source>
+        <translation>Ordner, .iso- oder .cue-&amp;Name:</translation>
+    </message>
+    <message>
+        <source>&amp;Chapter every (minutes or M:SS):</source>
+        <translation>&amp;Kapitel alle (Minuten oder M:SS):</translation>
+    </message>
+    <message>
+        <source>&amp;Fill the disc size (empty: no fitting):</source>
+        <translation>Disc-&amp;Größe füllen (leer: nicht anpassen):</translation>
     </message>
 </context>
 <context>
