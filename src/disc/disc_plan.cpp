@@ -1,5 +1,7 @@
 #include "disc/disc_plan.h"
 
+#include "command/targets.h"
+
 #include <cmath>
 #include <cstdio>
 #include <regex>
@@ -22,15 +24,20 @@ std::optional<double> Number(std::string_view text) {
 
 }  // namespace
 
+// The target's row says what its discs are; the authoring only needs their family.
 std::optional<DiscKind> DiscKindFor(std::string_view target) {
-    if (target == "dvd") {
-        return DiscKind::Dvd;
+    const Target* row = FindTarget(target);
+    if (row == nullptr || row->discs.empty()) {
+        return std::nullopt;
     }
-    if (target == "svcd") {
-        return DiscKind::Svcd;
-    }
-    if (target == "vcd") {
-        return DiscKind::Vcd;
+    switch (row->discs.front()) {
+        case DiscOutput::DvdVideoFolder:
+        case DiscOutput::DvdVideoIso:
+            return DiscKind::Dvd;
+        case DiscOutput::SvcdCueBin:
+            return DiscKind::Svcd;
+        case DiscOutput::VcdCueBin:
+            return DiscKind::Vcd;
     }
     return std::nullopt;
 }
