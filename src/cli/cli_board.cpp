@@ -18,6 +18,15 @@ std::string Percent(double fraction) {
 
 }  // namespace
 
+JobPool::Events Board::Events(const StopSignals& signals) {
+    JobPool::Events events;
+    events.onStart = [this](std::size_t i) { Started(i); };
+    events.onEnd = [this](std::size_t i) { Ended(i); };
+    events.onTick = [this] { Tick(); };
+    events.stopRequests = [&signals] { return signals.Count(); };
+    return events;
+}
+
 std::string Why(const JobState& state) {
     switch (state.verdict.result) {
         case RunResult::Good:

@@ -10,6 +10,7 @@
 
 #include "cli/cli_app.h"
 #include "jobs/job_pool.h"
+#include "platform/stop_signals.h"
 
 namespace mk::cli {
 
@@ -31,6 +32,9 @@ public:
     void Ended(std::size_t index);
     void Tick();
     void Finish();  // ends the live block or progress line on a terminal
+
+    // The pool's start, end and tick shown on this board; a stop caught by `signals` stops it.
+    JobPool::Events Events(const StopSignals& signals);
 
     // A lone run's result in a few lines (ffmpeg's last lines for a failure, unless it showed
     // them already); returns its exit status.

@@ -241,12 +241,7 @@ int EncodeTitles(const std::vector<Title>& titles, const std::optional<RatePlan>
     JobPool pool(std::move(specs), o.jobs ? *o.jobs : DefaultJobCount());
     Board board(io, pool, false, false);
     StopSignals signals;
-    JobPool::Events events;
-    events.onStart = [&](std::size_t i) { board.Started(i); };
-    events.onEnd = [&](std::size_t i) { board.Ended(i); };
-    events.onTick = [&] { board.Tick(); };
-    events.stopRequests = [&] { return signals.Count(); };
-    pool.Run(events);
+    pool.Run(board.Events(signals));
     board.Finish();
     if (signals.FirstSignal() != 0) {
         io.err << kName << ": stopped; no disc was made\n";

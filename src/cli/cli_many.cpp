@@ -108,17 +108,13 @@ int RunPlanned(const std::vector<Planned>& planned, const CliOptions& o, CliIo& 
     JobPool pool(std::move(specs), lone ? 1 : o.jobs.value_or(DefaultJobCount()), verbose);
     Board board(io, pool, lone, verbose);
     StopSignals signals;
-    JobPool::Events events;
-    events.onStart = [&](std::size_t i) { board.Started(i); };
-    events.onEnd = [&](std::size_t i) { board.Ended(i); };
-    events.onTick = [&] { board.Tick(); };
+    JobPool::Events events = board.Events(signals);
     if (verbose) {
         events.onStderr = [&](std::size_t, std::string_view chunk) {
             io.err.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
             io.err.flush();
         };
     }
-    events.stopRequests = [&] { return signals.Count(); };
     pool.Run(events);
     board.Finish();
     return lone ? board.ReportLone(signals.FirstSignal())
