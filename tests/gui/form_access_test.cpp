@@ -210,6 +210,13 @@ TEST_F(FormTest, FormLargerThanTheScreenScrollsToEveryControlByTab) {
     FitFormToArea(*dlg, area);
     EXPECT_LE(dlg->width(), area.width());
     EXPECT_LE(dlg->height(), area.height());
+    // Fitted again once the real window frame is known: the same page, only smaller.
+    const QSize page = dlg->findChild<QScrollArea*>()->widget()->size();
+    const QSize smaller = area - QSize(0, 30);
+    FitFormToArea(*dlg, smaller);
+    EXPECT_EQ(dlg->findChildren<QScrollArea*>().size(), 1);
+    EXPECT_EQ(dlg->findChild<QScrollArea*>()->widget()->size(), page);
+    EXPECT_LE(dlg->height(), smaller.height());
     // Without presets, leaving a combo box does not lock the form again.
     dlg->MenuAction(ID_OPTIONS_PRESETTING)->trigger();
     for (const auto& c : mk::EncoderDialogTemplate().controls) {
@@ -233,6 +240,21 @@ TEST_F(FormTest, FormLargerThanTheScreenScrollsToEveryControlByTab) {
     }
     for (int id : {IDC_SAVE_FILE, IDC_OUTPUT_FILE, IDC_PREVIEW, IDOK, IDCANCEL, IDC_SUPPORT}) {
         EXPECT_TRUE(reached.count(dlg->Control(id))) << id;
+    }
+}
+
+TEST(FormFit, FrameLiesOnTheFreeArea) {
+    const QRect free(0, 30, 1920, 1050);  // below a panel
+    struct Case {
+        QRect frame, placed;
+    } cases[] = {
+        {{100, 100, 500, 600}, {100, 100, 500, 600}},    // on the area: left as it is
+        {{400, 10, 1096, 1049}, {400, 30, 1096, 1049}},  // title bar under the panel
+        {{1600, 500, 500, 600}, {1420, 480, 500, 600}},  // off the right and bottom edges
+        {{-20, 0, 2000, 1100}, {0, 30, 1920, 1050}},     // larger than the area
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FrameOnArea(c.frame, free), c.placed);
     }
 }
 
