@@ -6,13 +6,16 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 #include <set>
 
 #include "app/encoder_dlg.h"
 #include "qt/qt_desktop.h"
 #include "qt/readable_palette.h"
+#include "qt/text_editor_window.h"
 #include "res/dialog_template.h"
 #include "support/form_fixture.h"
 #include "ui/contrast.h"
@@ -261,18 +264,35 @@ TEST(FormFit, FrameLiesOnTheFreeArea) {
 // A screen reader hears the focus where the keyboard has it: on the box's button, not on a panel.
 TEST(MessageBoxAccess, OnlyTheButtonReportsTheFocus) {
     mk::QtDesktop desktop;
-    QStringList focused;
-    QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        EXPECT_TRUE(QTest::qWaitForWindowActive(box));
-        for (QWidget* w : box->findChildren<QWidget*>()) {
-            if (QAccessible::queryAccessibleInterface(w)->state().focused) {
-                focused << w->metaObject()->className();
+    QTemporaryDir dir;
+    mk::TextEditorWindow editor(dir.filePath(QStringLiteral("TV.avs")).toStdString());
+    const struct {
+        const char* box;
+        std::function<void()> open;
+    } rows[] = {
+        {"Information",
+         [&] { desktop.ShowMessage("V 3.0", "Information", mk::MessageIcon::Information); }},
+        {"editor's question",
+         [&] {
+             editor.show();
+             editor.Editor()->insertPlainText(QStringLiteral("x"));
+             editor.close();
+         }},
+    };
+    for (const auto& row : rows) {
+        QStringList focused;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            EXPECT_TRUE(QTest::qWaitForWindowActive(box));
+            for (QWidget* w : box->findChildren<QWidget*>()) {
+                if (QAccessible::queryAccessibleInterface(w)->state().focused) {
+                    focused << w->metaObject()->className();
+                }
             }
-        }
-        box->done(0);
-    });
-    desktop.ShowMessage("Morvakelin V 3.0", "Information", mk::MessageIcon::Information);
-    EXPECT_EQ(focused.join(", ").toStdString(), "QPushButton");
+            box->done(QMessageBox::Discard);
+        });
+        row.open();
+        EXPECT_EQ(focused.join(", ").toStdString(), "QPushButton") << row.box;
+    }
 }
