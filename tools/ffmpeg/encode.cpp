@@ -128,7 +128,11 @@ int Run(const std::string& ffmpeg, const std::vector<ArgItem>& items, RunLog& lo
         relay = relay && WriteAll(STDERR_FILENO, log.Feed(chunk));
     };
     handlers.onTick = [&] {
-        const int asked = signals.Count() + (LifelineCut() && signals.Count() == 0 ? 1 : 0);
+        // Our group's second signal (SIGTERM) comes 2 s before its SIGKILL, which would leave the
+        // temporary file behind: ffmpeg, which had both itself (and may wait on its input
+        // without heeding them), is then killed at once, so that the clean-up comes first.
+        const int count = signals.Count();
+        const int asked = count >= 2 ? count + 1 : count + (LifelineCut() && count == 0 ? 1 : 0);
         while (steps < asked) {
             ++steps;
             process.Stop();
