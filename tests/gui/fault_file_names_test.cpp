@@ -151,8 +151,10 @@ protected:
                 }
             }
             call.last = words.empty() ? "" : OutputNamed(words.back());
-            // Our ffmpeg reads each result back before it takes the output's place.
-            const bool readBack = words.size() >= 2 && words[words.size() - 2] == "null";
+            // Our ffmpeg looks at a source (-i NAME last) and reads each result through
+            // (-f null -) on its own.
+            const bool readBack = words.size() >= 2 && (words[words.size() - 2] == "-i" ||
+                                                        words[words.size() - 2] == "null");
             if (!readBack) {
                 byTime[entry.path().filename().string()] = call;
             }
