@@ -158,6 +158,9 @@ TEST(ToolsOutput, LengthAskedByTheCommand) {
                              "Input #1, mpeg, from 'b':\n  Duration: 00:00:09.00, start: 0\n"
                              "Input #2, lavfi, from 'c':\n  Duration: N/A, start: 0\n"),
               (std::vector<std::optional<double>>{60.5, none, none}));
+    const StreamInfo video{0, 0, "Video", "mpeg4"}, audio{0, 1, "Audio", "mp3"};
+    EXPECT_TRUE(KeepsEveryKind({video, audio, {0, 2, "Data", "dvd_nav_packet"}}, {video, audio}));
+    EXPECT_FALSE(KeepsEveryKind({video, audio}, {audio}));  // the video may be the longer
     EXPECT_EQ(LengthSlack(Items("-i a -g 18 -r 24000/1001 o")), 18 / (24000 / 1001.0));
     EXPECT_NE(ShortOf({2.5, true, 0.5}, 1.5), "");
     EXPECT_NE(ShortOf({2.5, false, 0.5}, none), "");

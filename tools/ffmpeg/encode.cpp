@@ -151,7 +151,9 @@ int Run(const std::string& ffmpeg, const std::vector<ArgItem>& items, RunLog& lo
 ExpectedLength Expected(const std::vector<ArgItem>& items, const RunLog& log) {
     ExpectedLength expected;
     expected.slack = LengthSlack(items);
-    expected.seconds = AskedLength(items, log.InputLengths());
+    if (KeepsEveryKind(log.Read(), log.Written())) {
+        expected.seconds = AskedLength(items, log.InputLengths());
+    }
     expected.asked = expected.seconds.has_value();
     if (!expected.asked) {
         expected.seconds = log.LengthWritten();

@@ -185,6 +185,17 @@ std::optional<double> AskedLength(const std::vector<ArgItem>& items,
     return span.limit ? std::min(seconds, *span.limit) : seconds;
 }
 
+bool KeepsEveryKind(const std::vector<StreamInfo>& inputs, const std::vector<StreamInfo>& written) {
+    for (const StreamInfo& in : inputs) {
+        const bool kept = std::any_of(written.begin(), written.end(),
+                                      [&](const StreamInfo& w) { return w.kind == in.kind; });
+        if (!kept && (in.kind == "Video" || in.kind == "Audio")) {
+            return false;
+        }
+    }
+    return true;
+}
+
 double LengthSlack(const std::vector<ArgItem>& items) {
     const int output = OutputIndex(items);
     std::optional<double> gop, rate;

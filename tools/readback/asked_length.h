@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "readback/stream_list.h"
 #include "translate/ffmpeg_options.h"
 
 namespace mk::toolkit {
@@ -20,6 +21,10 @@ std::optional<double> ParseDuration(std::string_view text);
 // -shortest, a frame or size limit, or a filter that may change the length.
 std::optional<double> AskedLength(const std::vector<ArgItem>& items,
                                   const std::vector<std::optional<double>>& inputLengths);
+
+// False when the output leaves out a kind of stream (video, audio) that the inputs hold: it
+// then lasts as long as the streams it kept, which the inputs' lengths do not tell.
+bool KeepsEveryKind(const std::vector<StreamInfo>& inputs, const std::vector<StreamInfo>& written);
 
 // How far short of the expected length a whole output may still end: half a second, or one
 // group of pictures where the output's -g and -r make that longer.
