@@ -128,7 +128,8 @@ TEST_F(CliRun, SourceCutInHalfIsDoneWithAWarning) {
     EXPECT_EQ(run.exitCode, 0) << run.output;
     const std::size_t warning = run.output.find("warning: ffmpeg met errors in the source");
     ASSERT_NE(warning, std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("corrupt", warning), std::string::npos) << run.output;
+    // ffmpeg's own damage lines follow, whatever words its version uses.
+    EXPECT_NE(run.output.find("\n  [", warning), std::string::npos) << run.output;
 
     const ShellRun clean = Run(ClipPath(Clip::Mpeg4Avi), Out(), {});
     EXPECT_EQ(clean.exitCode, 0);
