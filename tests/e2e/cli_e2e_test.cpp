@@ -138,11 +138,14 @@ TEST_F(CliRun, SourceCutInHalfIsDoneWithAWarning) {
 
 // Written into standard output, here a file: no size to judge under that name, the status tells.
 TEST_F(CliRun, StandardOutputIsJudgedByTheStatus) {
-    const ShellRun run =
-        RunShell(Quoted(Cli()) + " --verbose --target vcd --source " +
-                 Quoted(ClipPath(Clip::Mpeg4Avi)) + " --output /dev/stdout > " + Quoted(Out()));
-    EXPECT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_EQ(FirstOf(ProbeStreams(Out()), "video")["codec_name"], "mpeg1video");
+    for (const char* way :
+         {"--verbose --output /dev/stdout", "--output /dev/stdout", "--output -"}) {
+        const ShellRun run =
+            RunShell(Quoted(Cli()) + " --target vcd --source " + Quoted(ClipPath(Clip::Mpeg4Avi)) +
+                     " " + way + " | cat > " + Quoted(Out()));
+        EXPECT_EQ(run.exitCode, 0) << run.output;
+        EXPECT_EQ(FirstOf(ProbeStreams(Out()), "video")["codec_name"], "mpeg1video") << way;
+    }
 }
 
 TEST_F(CliRun, FailedEncodeKeepsTheUsersExistingFile) {
