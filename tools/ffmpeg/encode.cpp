@@ -167,11 +167,11 @@ ExpectedLength Expected(const std::vector<ArgItem>& items, const RunLog& log) {
 
 // ffmpeg said it succeeded: the file must open and show what ffmpeg wrote into it, through to
 // its end. The reader started with the encode takes any name a concat list can hold (no line
-// break).
+// break, and a carriage return ends its line too).
 int Verify(const std::string& ffmpeg, const std::vector<ArgItem>& items, const std::string& shown,
            const RunLog& log, ReadBack* early) {
     const std::string& file = items[OutputIndex(items)].value;
-    const ReadResult found = early && file.find('\n') == std::string::npos
+    const ReadResult found = early && file.find_first_of("\r\n") == std::string::npos
                                  ? early->Read(file)
                                  : OpenAsPlayersWould(ffmpeg, file);
     const std::string missing = MissingFromOutput(log.Written(), found.streams);
