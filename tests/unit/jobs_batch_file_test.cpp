@@ -149,14 +149,18 @@ TEST_F(JobsBatchFile, CommandsAreReadWholeAsTheShellReadsThem) {
         f.m_strOutputFile = "/v/" + name + ".mpg";
         ASSERT_TRUE(AddToBatch(f, env).written);
     }
-    std::ofstream(BatchFilePath(env), std::ios::app) << "echo a \\\n  \"/v/cont\" # \"/v/no\"\n";
+    std::ofstream(BatchFilePath(env), std::ios::app)
+        << "echo a \\\n  \"/v/cont\" # \"/v/no\"\n"
+        << "f -y /v/m\"i\"'x e'd\\ n 2>&1 2> \"/v/log\" </dev/null\nf -y \"$HOME/x\"\n";
     const std::vector<BatchCommand> commands = BatchCommands(test::ReadFile(BatchFilePath(env)), d);
-    ASSERT_EQ(commands.size(), std::size(names) + 1);
+    ASSERT_EQ(commands.size(), std::size(names) + 3);
     for (std::size_t i = 0; i < std::size(names); ++i) {
         EXPECT_EQ(commands[i].output, "/v/" + names[i] + ".mpg") << i;
     }
     EXPECT_EQ(commands[1].line, 5u);  // the first spans lines 2 to 4
-    EXPECT_EQ(commands.back().output, "/v/cont");
+    EXPECT_EQ(commands[std::size(names)].output, "/v/cont");
+    EXPECT_EQ(commands[std::size(names) + 1].output, "/v/mix ed n");  // any quoting
+    EXPECT_EQ(commands.back().output, "");  // what the shell expands is not known here
 }
 
 TEST_F(JobsBatchFile, AFileThatCannotRunNamesItselfAndTheLine) {

@@ -16,6 +16,7 @@
 #include "output/safe_output.h"
 #include "platform/process_runner.h"
 #include "platform/stop_signals.h"
+#include "readback/asked_length.h"
 #include "readback/output_check.h"
 #include "readback/stream_list.h"
 #include "translate/ffmpeg_options.h"
@@ -128,7 +129,11 @@ int Run(const std::string& ffmpeg, const std::vector<ArgItem>& items, RunLog& lo
         relay = relay && WriteAll(STDERR_FILENO, log.Feed(chunk));
     };
     handlers.onTick = [&] {
-        const int asked = signals.Count() + (LifelineCut() && signals.Count() == 0 ? 1 : 0);
+        // Our group's second signal (SIGTERM) comes 2 s before its SIGKILL, which would leave the
+        // temporary file behind: ffmpeg, which had both itself (and may wait on its input
+        // without heeding them), is then killed at once, so that the clean-up comes first.
+        const int count = signals.Count();
+        const int asked = count >= 2 ? count + 1 : count + (LifelineCut() && count == 0 ? 1 : 0);
         while (steps < asked) {
             ++steps;
             process.Stop();
@@ -144,11 +149,29 @@ int Run(const std::string& ffmpeg, const std::vector<ArgItem>& items, RunLog& lo
     return process.Status();
 }
 
-// ffmpeg said it succeeded: the file must open and show what ffmpeg wrote into it. The reader
-// started with the encode takes any name a concat list can hold (no line break).
-int Verify(const std::string& ffmpeg, const std::string& file, const std::string& shown,
+// What a whole output holds: the length the command asks for where it tells, otherwise the
+// length ffmpeg reported writing. Both come from the log read at our own level, so the user's
+// level hides neither.
+ExpectedLength Expected(const std::vector<ArgItem>& items, const RunLog& log) {
+    ExpectedLength expected;
+    expected.slack = LengthSlack(items);
+    if (KeepsEveryKind(log.Read(), log.Written())) {
+        expected.seconds = AskedLength(items, log.InputLengths());
+    }
+    expected.asked = expected.seconds.has_value();
+    if (!expected.asked) {
+        expected.seconds = log.LengthWritten();
+    }
+    return expected;
+}
+
+// ffmpeg said it succeeded: the file must open and show what ffmpeg wrote into it, through to
+// its end. The reader started with the encode takes any name a concat list can hold (no line
+// break, and a carriage return ends its line too).
+int Verify(const std::string& ffmpeg, const std::vector<ArgItem>& items, const std::string& shown,
            const RunLog& log, ReadBack* early) {
-    const ReadResult found = early && file.find('\n') == std::string::npos
+    const std::string& file = items[OutputIndex(items)].value;
+    const ReadResult found = early && file.find_first_of("\r\n") == std::string::npos
                                  ? early->Read(file)
                                  : OpenAsPlayersWould(ffmpeg, file);
     const std::string missing = MissingFromOutput(log.Written(), found.streams);
@@ -158,7 +181,7 @@ int Verify(const std::string& ffmpeg, const std::string& file, const std::string
                      found.why.c_str());
         return 1;
     }
-    const std::string cut = ShortOfWritten(log.LengthWritten(), found.length);
+    const std::string cut = ShortOf(Expected(items, log), found.length);
     if (!cut.empty()) {
         std::fprintf(stderr, "%s: ffmpeg reported success, but %s holds only %s\n", kName,
                      shown.c_str(), cut.c_str());
@@ -209,8 +232,7 @@ int RunEncode(const std::string& ffmpeg, std::vector<std::string> args) {
     const bool early = regular && readBack.Start(ffmpeg);
     int status = StopReason(signals) ? 1 : Run(ffmpeg, items, log, signals);
     if (status == 0 && regular && StopReason(signals) == 0) {
-        status =
-            Verify(ffmpeg, items[OutputIndex(items)].value, name, log, early ? &readBack : nullptr);
+        status = Verify(ffmpeg, items, name, log, early ? &readBack : nullptr);
     }
     if (status == 0 && StopReason(signals) == 0 && !replace.Commit(why)) {
         std::fprintf(stderr, "%s: cannot put the result in place of %s: %s\n", kName, name.c_str(),
