@@ -151,7 +151,7 @@ TEST_F(JobsBatchFile, CommandsAreReadWholeAsTheShellReadsThem) {
     }
     std::ofstream(BatchFilePath(env), std::ios::app)
         << "echo a \\\n  \"/v/cont\" # \"/v/no\"\n"
-        << "f -y /v/m\"i\"'x e'd\\ n 2>&1 2> \"/v/log\" </dev/null\nf -y \"$HOME/x\"\n";
+        << "f 2>&1 2> \"/v/log\" </dev/null -y /v/m\"i\"'x e'd\\ n\r\nf -y \"$HOME/x\"\n";
     const std::vector<BatchCommand> commands = BatchCommands(test::ReadFile(BatchFilePath(env)), d);
     ASSERT_EQ(commands.size(), std::size(names) + 3);
     for (std::size_t i = 0; i < std::size(names); ++i) {
