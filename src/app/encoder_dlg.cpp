@@ -208,7 +208,6 @@ void CEncoderDlg::CreateControls() {
         }
         w->setProperty("templateX", w->x());
         w->setProperty("templateWidth", w->width());
-        FitCaption(w);
         w->setObjectName(QStringLiteral("control_%1").arg(c.id));
         w->setProperty("controlId", c.id);
         m_controls[c.id] = w;
@@ -286,6 +285,12 @@ QAction* CEncoderDlg::MenuAction(int command) const {
     return it == m_actions.end() ? nullptr : it->second;
 }
 
+void CEncoderDlg::FitCaptionIfInitialised(QWidget* w) {
+    if (m_captionsFitted) {
+        FitCaption(w);
+    }
+}
+
 void CEncoderDlg::SetControlText(int id, const std::string& text) {
     QWidget* w = Control(id);
     const QString q = mk::ToQ(text);
@@ -308,10 +313,10 @@ void CEncoderDlg::SetControlText(int id, const std::string& text) {
         plain->setPlainText(q);
     } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
         button->setText(q);
-        FitCaption(w);
+        FitCaptionIfInitialised(w);
     } else if (auto* label = qobject_cast<QLabel*>(w)) {
         label->setText(q);
-        FitCaption(w);
+        FitCaptionIfInitialised(w);
     }
 }
 
@@ -396,6 +401,11 @@ bool CEncoderDlg::OnInitDialog() {
         });
     });
     RestoreLanguage();
+    // The captions are fitted once, in the language they show in.
+    m_captionsFitted = true;
+    for (auto [id, w] : m_controls) {
+        FitCaption(w);
+    }
     // Applying a language rewrites the Presetting item without its mark, so it is set afterwards.
     MenuAction(ID_OPTIONS_PRESETTING)->setChecked(true);
     return true;

@@ -131,6 +131,10 @@ private:
     std::map<int, QAction*> m_actions;
     QMenuBar* m_menuBar = nullptr;
     bool m_initialised = false;
+    // Captions grow to their text from the form's initialisation on; before it, a restored
+    // language would only replace the texts just fitted.
+    bool m_captionsFitted = false;
+    void FitCaptionIfInitialised(QWidget* w);
     bool m_firstExchange = true;
     bool m_inHandler = false;
     std::string m_lastFolder;       // of the file last chosen in a file dialog
