@@ -149,6 +149,7 @@ void CEncoderDlg::CreateMenu() {
 
 void CEncoderDlg::CreateControls() {
     const int top = m_menuBar->sizeHint().height();
+    QCompleter placeholder;
     for (const auto& c : mk::EncoderDialogTemplate().controls) {
         QWidget* w = nullptr;
         const QString caption = mk::ToQ(c.caption);
@@ -189,9 +190,13 @@ void CEncoderDlg::CreateControls() {
             }
             case mk::ControlKind::ComboBox: {
                 auto* b = new QComboBox(this);
-                b->setEditable(true);
+                // The typed text stays as typed: no completer. Qt builds one for every editable
+                // combo box whose line edit has none, so a placeholder stands in until then.
+                auto* edit = new QLineEdit(b);
+                edit->setCompleter(&placeholder);
+                b->setLineEdit(edit);
                 b->setInsertPolicy(QComboBox::NoInsert);
-                b->setCompleter(nullptr);  // the typed text stays as typed
+                b->setCompleter(nullptr);
                 w = b;
                 break;
             }

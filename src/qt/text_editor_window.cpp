@@ -98,6 +98,11 @@ void TextEditorWindow::Edit(const std::string& path, QWidget* parent) {
         return;
     }
     window.exec();
+    // Closed right after its own question box, the editor can leave no window active at all;
+    // the keyboard goes back to the window it was opened from.
+    if (parent != nullptr) {
+        parent->activateWindow();
+    }
 }
 
 bool TextEditorWindow::EditWithVisual(const std::string& path, QWidget* parent) {
