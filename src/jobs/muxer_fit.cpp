@@ -156,22 +156,31 @@ std::optional<MuxRefusal> FindMuxRefusal(const std::vector<std::string>& args,
     MuxTrial base;
     base.muxer = toolkit::OutputMuxer(items);
     base.extension = Extension(items[static_cast<std::size_t>(output)].value);
-    // Nothing to judge, or our ffmpeg fits the container to the audio itself.
-    if ((base.muxer.empty() && base.extension.empty()) || base.muxer == "null" ||
-        toolkit::IsSingleCodecAudioMuxer(base.muxer)) {
-        return std::nullopt;
+    if ((base.muxer.empty() && base.extension.empty()) || base.muxer == "null") {
+        return std::nullopt;  // nothing to judge
     }
+    const bool audioOnly = toolkit::IsSingleCodecAudioMuxer(base.muxer);
     std::vector<MuxTrial> trials;
     if (const std::string audio = toolkit::OutputAudioEncoder(items);
         !audio.empty() && audio != "-") {
-        trials.push_back(base);
-        trials.back().encoder = audio;
-        if (audio == "copy" && !AimCopy(args, trials.back(), query)) {
-            trials.pop_back();
+        MuxTrial trial = base;
+        trial.encoder = audio;
+        const bool known = audio != "copy" || AimCopy(args, trial, query);
+        // Our ffmpeg writes an audio-only output in a container that holds its codec; only
+        // that one, where it is not the named one, is worth a trial.
+        const std::string fitted =
+            !audioOnly ? base.muxer
+                       : toolkit::FitAudioContainer(
+                             base.muxer,
+                             audio == "copy" ? trial.codec : toolkit::CodecOfEncoder(audio), "")
+                             .muxer;
+        if (known && (!audioOnly || !fitted.empty())) {
+            trial.muxer = fitted;
+            trials.push_back(trial);
         }
     }
     if (const std::string video = VideoEncoder(items);
-        !video.empty() && video != "-" && video != "copy") {
+        !audioOnly && !video.empty() && video != "-" && video != "copy") {
         trials.push_back(base);
         MuxTrial& trial = trials.back();
         trial.kind = 'v';
@@ -185,7 +194,7 @@ std::optional<MuxRefusal> FindMuxRefusal(const std::vector<std::string>& args,
         }
         MuxRefusal refusal;
         refusal.target = target.empty() ? TargetOfCommand(args) : std::string(target);
-        refusal.container = base.muxer.empty() ? "." + base.extension : base.muxer;
+        refusal.container = trial.muxer.empty() ? "." + base.extension : trial.muxer;
         if (refusal.target.empty()) {
             refusal.target = refusal.container;
         }

@@ -178,6 +178,11 @@ TEST(JobsMuxerFit, RefusesWhatTheOutputsMuxerRefusesAndNamesWhatItTakes) {
          "The dvd target (dvd) cannot take aac audio; it takes mp2, mp3."},
         // Audio-only outputs get a container that holds their codec.
         {"ffmpeg -i /v/a.avi -vn -acodec libfaac -y /o/a.mp2", "dvd", {"mp2|a|aac||"}, ""},
+        {"ffmpeg -i /v/a.vob -vn -acodec copy -y /o/a.mp2 -map 0.2:0.0",
+         "dvd",
+         {"matroska|a|copy|pcm_dvd"},
+         "The dvd target (matroska) cannot take the source's pcm_dvd audio (copy); it takes mp2, "
+         "ac3, mp3, aac."},
         // A copy is judged by the stream the old-style map names, in today's numbering.
         {"ffmpeg -i /v/a.vob -vcodec h263 -acodec copy -y /o/a.3gp -map 0.0:0.0 -map 0.2:0.1",
          "h263",
