@@ -293,5 +293,13 @@ Do you want to replace it?</source>
         <source>Save the changes to %1?</source>
         <translation>Änderungen an %1 speichern?</translation>
     </message>
+    <message>
+        <source>Question</source>
+        <translation>Frage</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
+    </message>
 </context>
 </TS>

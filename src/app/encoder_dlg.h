@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QIcon>
+#include <QRect>
 #include <QSize>
 #include <map>
 #include <span>
@@ -155,5 +156,9 @@ void ApplyFormAccessibleTexts(CEncoderDlg& dlg);
 
 // When the fixed form is larger than the screen's free area, its controls move into a scrolling
 // page that keeps the focused control in view; a form that fits is left as it is (form_fit.cpp).
+// Its frame, title bar included, is placed on the screen's free area, and put back there once the
+// window manager's real frame is known.
 void FitFormToScreen(CEncoderDlg& dlg);
 void FitFormToArea(CEncoderDlg& dlg, QSize area);
+// The frame moved onto the area by the least distance, and no larger than the area.
+QRect FrameOnArea(const QRect& frame, const QRect& area);

@@ -110,7 +110,9 @@ int RunCli(std::span<const std::string> args, const std::string& programFolder, 
     full.source = IsStreamSource(o.source)
                       ? o.source
                       : std::filesystem::absolute(o.source).lexically_normal().string();
-    full.output = std::filesystem::absolute(o.output).lexically_normal().string();
+    full.output = IsStreamSource(o.output)  // standard output: "-", "pipe:1"
+                      ? o.output
+                      : std::filesystem::absolute(o.output).lexically_normal().string();
 
     const ShellDialect d = ShellDialect::Posix();
     std::optional<FormMessage> probeProblem;

@@ -32,6 +32,17 @@ std::string Absolute(const std::string& path) {
     return std::filesystem::absolute(path).lexically_normal().string();
 }
 
+// The file `output` names, however it is spelled ("d//x", "d/../d/x", a linked folder), so that
+// two commands writing one file are seen as such; "" for a stream or device, which many share.
+std::string SameFileKey(const std::string& output) {
+    std::error_code ec;
+    std::string real = std::filesystem::weakly_canonical(Absolute(output), ec).string();
+    real = ec ? Absolute(output) : real;
+    const bool shared = output.empty() || IsStreamSource(output) || real.starts_with("/dev/") ||
+                        real.starts_with("/proc/");
+    return shared ? std::string() : real;
+}
+
 // The media length the probe found, from the source properties' "Duration:".
 std::optional<double> DurationOf(const std::string& sourceInfo) {
     ProgressParser parser;
@@ -109,7 +120,9 @@ int RunPlanned(const std::vector<Planned>& planned, const CliOptions& o, CliIo& 
         }
     }
     const bool verbose = lone && o.verbose;
-    JobPool pool(std::move(specs), lone ? 1 : o.jobs.value_or(DefaultJobCount()), verbose);
+    // Their standard output is ours, with or without --verbose: an output of - or /dev/stdout is
+    // written there.
+    JobPool pool(std::move(specs), lone ? 1 : o.jobs.value_or(DefaultJobCount()), true);
     Board board(io, pool, lone, verbose);
     StopSignals signals;
     JobPool::Events events = board.Events(signals);
@@ -197,11 +210,11 @@ int RunBatch(const CliOptions& o, const std::string& programFolder, CliIo& io) {
                    << "\n";
             return kExitBadOptions;
         }
-        const auto [it, fresh] = lineOf.emplace(c.output, c.line);
+        const auto [it, fresh] = lineOf.emplace(SameFileKey(c.output), c.line);
         if (!fresh && !it->first.empty()) {
             return Bad(io, "lines " + std::to_string(it->second) + " and " +
                                std::to_string(c.line) + " of " + path +
-                               " would both be encoded to " + it->first);
+                               " would both be encoded to " + c.output);
         }
         Planned p;
         p.job.output = c.output;

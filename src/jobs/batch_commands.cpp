@@ -84,22 +84,36 @@ private:
     void Step() {
         const char c = m_text[m_at];
         const char next = m_at + 1 < m_text.size() ? m_text[m_at + 1] : '\0';
-        if (c == '\n' && m_depth == 0) {
+        const bool top = m_depth == 0;  // inside $( ... ) words belong to the inner command
+        if (c == '\n' && top) {
+            EndWord();
             Finish();
             ++m_line;
             ++m_at;
         } else if (c == '\\') {
+            if (top && next != '\n' && m_at + 1 < m_text.size()) {
+                Word(std::string(1, next));
+            }
             Take(2);
         } else if (c == '\'') {
             const std::size_t close = m_text.find('\'', m_at + 1);
-            Take(close == std::string_view::npos ? m_text.size() : close + 1 - m_at);
+            const std::size_t end = close == std::string_view::npos ? m_text.size() : close;
+            if (top) {
+                Word(std::string(m_text.substr(m_at + 1, end - m_at - 1)));
+            }
+            Take(end + 1 - m_at);
         } else if (c == '"') {
             const std::size_t close = ClosingQuote(m_at + 1, '"');
-            m_current.output = m_dialect.Unescape(m_text.substr(m_at + 1, close - m_at - 1));
+            const std::string_view inside = m_text.substr(m_at + 1, close - m_at - 1);
+            if (top) {
+                Word(m_dialect.Unescape(inside), !Expands(inside));
+            }
             Take(close + 1 - m_at);
         } else if (c == '`') {
+            Word({}, false);
             Take(ClosingQuote(m_at + 1, '`') + 1 - m_at);
         } else if (c == '$' && next == '(') {
+            Word({}, false);
             ++m_depth;
             Take(2);
         } else if (c == ')' && m_depth > 0) {
@@ -108,9 +122,70 @@ private:
         } else if (c == '#' && AtWordStart()) {
             const std::size_t end = m_text.find('\n', m_at);
             m_at = end == std::string_view::npos ? m_text.size() : end;
+        } else if (top && (c == ' ' || c == '\t' || std::strchr(";&|<>", c) != nullptr)) {
+            Separator(c, next);
         } else {
+            if (top) {
+                // A parameter, a pattern or a home folder: what the shell makes of it is not
+                // known here.
+                const bool expands = (c == '$' && StartsParameter(next)) ||
+                                     std::strchr("*?[", c) != nullptr || (c == '~' && !m_inWord);
+                Word(std::string(1, c), !expands);
+            }
             Take(1);
         }
+    }
+
+    static bool StartsParameter(char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || std::strchr("_{@*#?$!-", c);
+    }
+
+    // Whether the inside of double quotes holds an expansion ($name, ${...}, $(...), `...`).
+    static bool Expands(std::string_view inside) {
+        for (std::size_t i = 0; i < inside.size(); ++i) {
+            const char next = i + 1 < inside.size() ? inside[i + 1] : '\0';
+            if (inside[i] == '\\') {
+                ++i;
+            } else if (inside[i] == '`' ||
+                       (inside[i] == '$' && (StartsParameter(next) || next == '('))) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    void Word(const std::string& part, bool literal = true) {
+        m_word += part;
+        m_inWord = true;
+        m_literal = m_literal && literal;
+    }
+
+    // A word ends: the last one of a command names its output, when the shell gives it as
+    // written.
+    void EndWord() {
+        if (m_inWord && !m_skipWord) {
+            m_current.output = m_literal ? m_word : std::string();
+        }
+        m_skipWord = m_skipWord && !m_inWord;
+        m_word.clear();
+        m_inWord = false;
+        m_literal = true;
+    }
+
+    // Blanks and operators end a word. What a redirection other than the standard output's
+    // names ("<", "2>", ">&") is no output.
+    void Separator(char c, char next) {
+        const bool redirect = c == '<' || c == '>';
+        bool other = c == '<' || (redirect && next == '&');
+        if (redirect && m_inWord && m_literal &&
+            m_word.find_first_not_of("0123456789") == std::string::npos) {
+            other = other || m_word != "1";
+            m_word.clear();
+            m_inWord = false;
+        }
+        EndWord();
+        m_skipWord = m_skipWord || (redirect && other);
+        Take(redirect && next == '&' ? 2 : 1);
     }
 
     // Where the quote opened before `from` closes (a backslash escapes the next character;
@@ -148,6 +223,8 @@ private:
     }
 
     void Finish() {
+        EndWord();
+        m_skipWord = false;
         m_current.text = std::string(Trimmed(m_current.text));
         if (!m_current.text.empty()) {
             m_commands.push_back(std::move(m_current));
@@ -159,7 +236,11 @@ private:
     const ShellDialect& m_dialect;
     std::size_t m_at = 0;
     std::size_t m_line = 1;
-    int m_depth = 0;  // command substitutions $( ... ) open
+    int m_depth = 0;          // command substitutions $( ... ) open
+    std::string m_word;       // the word being read, as the shell gives it
+    bool m_inWord = false;    // a word has begun
+    bool m_literal = true;    // and holds no expansion
+    bool m_skipWord = false;  // the next word is a descriptor (">&2")
     BatchCommand m_current;
     std::vector<BatchCommand> m_commands;
 };

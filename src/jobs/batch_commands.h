@@ -15,7 +15,7 @@ namespace mk {
 
 struct BatchCommand {
     std::string text;      // the whole command, without its line end and outer blanks
-    std::string output;    // its last double-quoted word as the shell reads it; "" when none
+    std::string output;    // its last word as the shell reads it; "" when none or not literal
     std::size_t line = 0;  // the line of the file it starts on, from 1
 };
 

@@ -7,6 +7,7 @@
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QKeySequence>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -21,6 +22,24 @@
 #include "qt/process_wait.h"
 
 namespace mk {
+
+namespace {
+
+// The editor's message boxes, with every button in the keyboard walk and the icon heard as a word.
+int ShowEditorBox(QWidget* parent, QMessageBox::Icon icon, const QString& text,
+                  QMessageBox::StandardButtons buttons, QMessageBox::StandardButton chosen) {
+    QMessageBox box(icon, TextEditorWindow::tr("Morvakelin editor"), text, buttons, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(chosen);
+    FocusButtonsNotTheirBox(&box);
+    if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgboxex_icon_label"))) {
+        label->setAccessibleName(icon == QMessageBox::Question ? TextEditorWindow::tr("Question")
+                                                               : TextEditorWindow::tr("Error"));
+    }
+    return box.exec();
+}
+
+}  // namespace
 
 TextEditorWindow::TextEditorWindow(const std::string& path, QWidget* parent)
     : QDialog(parent), m_path(QString::fromStdString(path)) {
@@ -73,8 +92,9 @@ void TextEditorWindow::Edit(const std::string& path, QWidget* parent) {
     }
     TextEditorWindow window(path, parent);
     if (!window.Load()) {
-        QMessageBox::critical(parent, tr("Morvakelin editor"),
-                              tr("Cannot read %1").arg(QString::fromStdString(path)));
+        ShowEditorBox(parent, QMessageBox::Critical,
+                      tr("Cannot read %1").arg(QString::fromStdString(path)), QMessageBox::Ok,
+                      QMessageBox::Ok);
         return;
     }
     window.exec();
@@ -160,8 +180,9 @@ bool TextEditorWindow::Save() {
     // Written aside and renamed into place, so a full disk cannot leave half a file.
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        QMessageBox::critical(this, tr("Morvakelin editor"),
-                              tr("Cannot save %1:\n%2").arg(m_path, file.errorString()));
+        ShowEditorBox(this, QMessageBox::Critical,
+                      tr("Cannot save %1:\n%2").arg(m_path, file.errorString()), QMessageBox::Ok,
+                      QMessageBox::Ok);
         return false;
     }
     m_editor->document()->setModified(false);
@@ -178,8 +199,8 @@ void TextEditorWindow::reject() {
         if (m_askUnsaved) {
             answer = m_askUnsaved();
         } else {
-            const auto button = QMessageBox::question(
-                this, tr("Morvakelin editor"), tr("Save the changes to %1?").arg(m_path),
+            const auto button = ShowEditorBox(
+                this, QMessageBox::Question, tr("Save the changes to %1?").arg(m_path),
                 QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
             answer = button == QMessageBox::Save      ? UnsavedAnswer::Save
                      : button == QMessageBox::Discard ? UnsavedAnswer::Discard

@@ -280,7 +280,12 @@ def main():
     wait_window("Morvakelin")
     key("F10", "Right", "Right", "Return")
     add(check_window(wait_window("editor"), "Editor"))
-    key("Escape")
+    # A changed text: closing asks whether to save it; Discard leaves TV.avs as it was.
+    focus_named(active_window(), "Text of")
+    key("End", "space", "Escape")
+    add(check_window(wait_window("Morvakelin editor"), "Editor's question"))
+    focus_named(active_window(), "Discard", limit=10)
+    key("Return")
 
     # Encode with Return; the console reports the end; its Close button closes it.
     form = wait_window("Morvakelin")

@@ -137,7 +137,8 @@ TEST_F(CliRun, SourceCutInHalfIsDoneWithAWarning) {
     EXPECT_EQ(run.exitCode, 0) << run.output;
     const std::size_t warning = run.output.find("warning: ffmpeg met errors in the source");
     ASSERT_NE(warning, std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("corrupt", warning), std::string::npos) << run.output;
+    // ffmpeg's own damage lines follow, whatever words its version uses.
+    EXPECT_NE(run.output.find("\n  [", warning), std::string::npos) << run.output;
 
     const ShellRun clean = Run(ClipPath(Clip::Mpeg4Avi), Out(), {});
     EXPECT_EQ(clean.exitCode, 0);
@@ -146,11 +147,14 @@ TEST_F(CliRun, SourceCutInHalfIsDoneWithAWarning) {
 
 // Written into standard output, here a file: no size to judge under that name, the status tells.
 TEST_F(CliRun, StandardOutputIsJudgedByTheStatus) {
-    const ShellRun run =
-        RunShell(Quoted(Cli()) + " --verbose --target vcd --source " +
-                 Quoted(ClipPath(Clip::Mpeg4Avi)) + " --output /dev/stdout > " + Quoted(Out()));
-    EXPECT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_EQ(FirstOf(ProbeStreams(Out()), "video")["codec_name"], "mpeg1video");
+    for (const char* way :
+         {"--verbose --output /dev/stdout", "--output /dev/stdout", "--output -"}) {
+        const ShellRun run =
+            RunShell(Quoted(Cli()) + " --target vcd --source " + Quoted(ClipPath(Clip::Mpeg4Avi)) +
+                     " " + way + " | cat > " + Quoted(Out()));
+        EXPECT_EQ(run.exitCode, 0) << run.output;
+        EXPECT_EQ(FirstOf(ProbeStreams(Out()), "video")["codec_name"], "mpeg1video") << way;
+    }
 }
 
 TEST_F(CliRun, FailedEncodeKeepsTheUsersExistingFile) {

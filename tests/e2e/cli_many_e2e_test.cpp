@@ -120,6 +120,7 @@ TEST_F(CliMany, BatchClashRefusedAndAFailedCommandDeletesNothing) {
         int exitCode;
         const char* left;
     } cases[] = {{"printf a > " + x + "\nprintf b > " + x + "\n", 2, ""},
+                 {"printf a > " + x + "\nprintf b > '" + Out("../out/./x.mpg") + "'\n", 2, ""},
                  {"printf mine > " + x + "; exit 3\n", 1, "mine"}};
     for (const auto& c : cases) {
         fs::remove(Out("x.mpg"));

@@ -127,6 +127,16 @@ int ProcessesNaming(const std::string& dir) {
     return n;
 }
 
+// The encode of a ten-second source cut to half its size, as an interrupted copy leaves it:
+// its header still promises ten seconds, and ffmpeg ends with status 0 after five.
+std::string SourceCutShort(const std::string& cmd, const std::string& out, const char* level) {
+    const std::string whole = Q(out + ".whole.mkv"), cut = Q(out + ".cut.mkv");
+    const size_t input = cmd.find(" -i ") + 4;
+    return Q(RealFfmpeg()) + " -v error -f lavfi -i testsrc=size=320x240:rate=25:duration=10 " +
+           whole + " && head -c $(( $(stat -c %s " + whole + ") / 2 )) " + whole + " > " + cut +
+           " && " + cmd.substr(0, input) + cut + cmd.substr(cmd.find(' ', input + 1)) + " " + level;
+}
+
 class KeepsEarlierOutput : public ::testing::TestWithParam<EarlierOutputCase> {};
 
 TEST_P(KeepsEarlierOutput, UnlessTheRunSucceeded) {
@@ -190,6 +200,13 @@ INSTANTIATE_TEST_SUITE_P(
                                      " -v quiet";
                           },
                           false, false},
+        EarlierOutputCase{"QuietSourceCutShort",
+                          [](auto& cmd, auto& out) { return SourceCutShort(cmd, out, "-v quiet"); },
+                          false, false},
+        EarlierOutputCase{
+            "TaggedSourceCutShort",
+            [](auto& cmd, auto& out) { return SourceCutShort(cmd, out, "-loglevel level+info"); },
+            false, false},
         EarlierOutputCase{"NoInodeLeft", [](auto& cmd, auto&) { return cmd; }, false, false},
         // The user owns the output but may not create a file in its folder.
         EarlierOutputCase{"FolderNotWritable",

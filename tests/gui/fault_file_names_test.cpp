@@ -17,7 +17,8 @@ namespace fs = std::filesystem;
 namespace {
 
 // Each call is kept as its arguments, each ended by a zero byte, in calls/<time>-<pid>. The help
-// request our ffmpeg makes to learn the installed ffmpeg's options is answered, not kept.
+// request our ffmpeg makes to learn the installed ffmpeg's options is answered, not kept; the
+// read-back of a result (copied to "-f null -") is shown a stream and a length.
 constexpr const char* kFakeFfmpeg = R"(#!/bin/sh
 for a in "$@"; do
     if [ "$a" = "-h" ]; then printf '%s\n' '-async  audio sync method'; exit 0; fi
@@ -27,6 +28,10 @@ n=$(date +%s%N)-$$
 for a in "$@"; do printf '%s\0' "$a"; done > "$calls/$n"
 before=; last=
 for a in "$@"; do before=$last; last=$a; done
+if [ "$before" = null ]; then
+    printf '%s\n' "Input #0, mpeg, from 'x':" "  Stream #0:0: Video: mpeg2video" "time=00:00:01.00" >&2
+    exit 0
+fi
 [ "$before" = "-i" ] && last=-probe
 case "$last" in
 -) exit 0 ;;
@@ -146,8 +151,10 @@ protected:
                 }
             }
             call.last = words.empty() ? "" : OutputNamed(words.back());
-            // Our ffmpeg reads each result back before it takes the output's place.
-            const bool readBack = words.size() >= 2 && words[words.size() - 2] == "-i";
+            // Our ffmpeg looks at a source (-i NAME last) and reads each result through
+            // (-f null -) on its own.
+            const bool readBack = words.size() >= 2 && (words[words.size() - 2] == "-i" ||
+                                                        words[words.size() - 2] == "null");
             if (!readBack) {
                 byTime[entry.path().filename().string()] = call;
             }

@@ -100,10 +100,11 @@ protected:
                   "for a in \"$@\"; do\n"
                   "  [ \"$a\" = -h ] && { echo '-async  audio sync'; exit 0; }\n"
                   "done\n"
-                  // Our ffmpeg reads each result back (-i FILE last): it shows what was written.
+                  // Our ffmpeg reads each result through (-f null - last): it shows what was
+                  // written.
                   "before=; for a in \"$@\"; do before=$last; last=$a; done\n"
-                  "[ \"$before\" = -i ] && { printf '%s\\n' \"Input #0, mpeg, from 'x':\" "
-                  "'  Stream #0:0: Video: mpeg2video, yuv420p, 720x576' >&2; exit 1; }\n" +
+                  "[ \"$before\" = null ] && { printf '%s\\n' \"Input #0, mpeg, from 'x':\" "
+                  "'  Stream #0:0: Video: mpeg2video, yuv420p, 720x576' >&2; exit 0; }\n" +
                       script);
         fs::permissions(fake, fs::perms::owner_all);
         SetEnv("MORVAKELIN_FFMPEG", fake.string());

@@ -6,13 +6,16 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 #include <set>
 
 #include "app/encoder_dlg.h"
 #include "qt/qt_desktop.h"
 #include "qt/readable_palette.h"
+#include "qt/text_editor_window.h"
 #include "res/dialog_template.h"
 #include "support/form_fixture.h"
 #include "ui/contrast.h"
@@ -210,6 +213,13 @@ TEST_F(FormTest, FormLargerThanTheScreenScrollsToEveryControlByTab) {
     FitFormToArea(*dlg, area);
     EXPECT_LE(dlg->width(), area.width());
     EXPECT_LE(dlg->height(), area.height());
+    // Fitted again once the real window frame is known: the same page, only smaller.
+    const QSize page = dlg->findChild<QScrollArea*>()->widget()->size();
+    const QSize smaller = area - QSize(0, 30);
+    FitFormToArea(*dlg, smaller);
+    EXPECT_EQ(dlg->findChildren<QScrollArea*>().size(), 1);
+    EXPECT_EQ(dlg->findChild<QScrollArea*>()->widget()->size(), page);
+    EXPECT_LE(dlg->height(), smaller.height());
     // Without presets, leaving a combo box does not lock the form again.
     dlg->MenuAction(ID_OPTIONS_PRESETTING)->trigger();
     for (const auto& c : mk::EncoderDialogTemplate().controls) {
@@ -236,21 +246,53 @@ TEST_F(FormTest, FormLargerThanTheScreenScrollsToEveryControlByTab) {
     }
 }
 
+TEST(FormFit, FrameLiesOnTheFreeArea) {
+    const QRect free(0, 30, 1920, 1050);  // below a panel
+    struct Case {
+        QRect frame, placed;
+    } cases[] = {
+        {{100, 100, 500, 600}, {100, 100, 500, 600}},    // on the area: left as it is
+        {{400, 10, 1096, 1049}, {400, 30, 1096, 1049}},  // title bar under the panel
+        {{1600, 500, 500, 600}, {1420, 480, 500, 600}},  // off the right and bottom edges
+        {{-20, 0, 2000, 1100}, {0, 30, 1920, 1050}},     // larger than the area
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FrameOnArea(c.frame, free), c.placed);
+    }
+}
+
 // A screen reader hears the focus where the keyboard has it: on the box's button, not on a panel.
 TEST(MessageBoxAccess, OnlyTheButtonReportsTheFocus) {
     mk::QtDesktop desktop;
-    QStringList focused;
-    QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        EXPECT_TRUE(QTest::qWaitForWindowActive(box));
-        for (QWidget* w : box->findChildren<QWidget*>()) {
-            if (QAccessible::queryAccessibleInterface(w)->state().focused) {
-                focused << w->metaObject()->className();
+    QTemporaryDir dir;
+    mk::TextEditorWindow editor(dir.filePath(QStringLiteral("TV.avs")).toStdString());
+    const struct {
+        const char* box;
+        std::function<void()> open;
+    } rows[] = {
+        {"Information",
+         [&] { desktop.ShowMessage("V 3.0", "Information", mk::MessageIcon::Information); }},
+        {"editor's question",
+         [&] {
+             editor.show();
+             editor.Editor()->insertPlainText(QStringLiteral("x"));
+             editor.close();
+         }},
+    };
+    for (const auto& row : rows) {
+        QStringList focused;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            EXPECT_TRUE(QTest::qWaitForWindowActive(box));
+            for (QWidget* w : box->findChildren<QWidget*>()) {
+                if (QAccessible::queryAccessibleInterface(w)->state().focused) {
+                    focused << w->metaObject()->className();
+                }
             }
-        }
-        box->done(0);
-    });
-    desktop.ShowMessage("Morvakelin V 3.0", "Information", mk::MessageIcon::Information);
-    EXPECT_EQ(focused.join(", ").toStdString(), "QPushButton");
+            box->done(QMessageBox::Discard);
+        });
+        row.open();
+        EXPECT_EQ(focused.join(", ").toStdString(), "QPushButton") << row.box;
+    }
 }

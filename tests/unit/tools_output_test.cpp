@@ -3,13 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <sstream>
 
 #include "container/container_fit.h"
 #include "output/run_log.h"
 #include "output/safe_output.h"
+#include "readback/asked_length.h"
 #include "readback/output_check.h"
 #include "readback/stream_list.h"
+#include "support/temp_dir.h"
 
 namespace mk::toolkit {
 namespace {
@@ -125,8 +128,46 @@ TEST(ToolsOutput, LogReadAtOurLevelShownAtTheUsers) {
         EXPECT_EQ(run.LengthWritten(), 2.5);
         EXPECT_EQ(run.Written().size(), 1u);
     }
-    EXPECT_NE(ShortOfWritten(2.5, 1.5), "");
-    EXPECT_EQ(ShortOfWritten(2.5, 2.0), "");
+}
+
+// A whole output holds what its command asks for: the inputs' lengths less -ss, cut by -t or
+// -to; none where the command does not tell, and then ffmpeg's own report is the measure.
+TEST(ToolsOutput, LengthAskedByTheCommand) {
+    const std::optional<double> none;
+    const struct {
+        const char* command;
+        std::vector<std::optional<double>> inputs;
+        std::optional<double> asked;
+    } cases[] = {
+        {"-i a.avi -target pal-dvd o.mpg", {60.0}, 60.0},
+        {"-ss 10 -i a.avi -t 1:30 o.mpg", {60.0}, 50.0},
+        {"-i a.avi -ss 00:00:05.5 -to 20 o.mpg", {60.0}, 14.5},
+        {"-i a.avi -to 3 -t 500ms o.mpg", {60.0}, 0.5},
+        {"-i a.avi -i b.mp3 -shortest o.mpg", {60.0, 42.0}, 42.0},
+        {"-i a.avi -i b.mp3 o.mpg", {60.0, 42.0}, none},
+        {"-i a.avi -vf crop=9:9,scale=720:576 -af aresample=async=1 o.mpg", {60.0}, 60.0},
+        {"-i a.avi -vf scale=720:576,setpts=0.5*PTS o.mpg", {60.0}, none},
+        {"-i a.avi -frames:v 10 o.mpg", {60.0}, none},
+        {"-f lavfi -i testsrc -t 5 o.mpg", {none}, none},
+        {"-i - -t 5 o.mpg", {60.0}, none},
+        {"-i img%03d.png o.mpg", {4.0}, none},
+        {"-i a.avi -t 1x o.mpg", {60.0}, none},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(AskedLength(Items(c.command), c.inputs), c.asked) << c.command;
+    EXPECT_EQ(InputDurations("Input #0, avi, from 'a':\n  Duration: 00:01:00.50, start: 0\n"
+                             "[mpeg @ 0x1] Estimating duration from bitrate, this may be wrong\n"
+                             "Input #1, mpeg, from 'b':\n  Duration: 00:00:09.00, start: 0\n"
+                             "Input #2, lavfi, from 'c':\n  Duration: N/A, start: 0\n"),
+              (std::vector<std::optional<double>>{60.5, none, none}));
+    const StreamInfo video{0, 0, "Video", "mpeg4"}, audio{0, 1, "Audio", "mp3"};
+    EXPECT_TRUE(KeepsEveryKind({video, audio, {0, 2, "Data", "dvd_nav_packet"}}, {video, audio}));
+    EXPECT_FALSE(KeepsEveryKind({video, audio}, {audio}));  // the video may be the longer
+    EXPECT_EQ(LengthSlack(Items("-i a -g 18 -r 24000/1001 o")), 18 / (24000 / 1001.0));
+    EXPECT_NE(ShortOf({2.5, true, 0.5}, 1.5), "");
+    EXPECT_NE(ShortOf({2.5, false, 0.5}, none), "");
+    EXPECT_EQ(ShortOf({2.5, false, 0.5}, 2.0), "");
+    EXPECT_EQ(ShortOf({none, false, 0.5}, 0.0), "");
 }
 
 TEST(ToolsOutput, WhatIsWrittenAsideAndRenamed) {
@@ -138,6 +179,14 @@ TEST(ToolsOutput, WhatIsWrittenAsideAndRenamed) {
     EXPECT_FALSE(WritesRegularFile("list.m3u8", "hls"));
     for (const char* file : {"/tmp/no such folder/a.mpg", "file:a.mpg", "c:/x.mpg", "a:b/c.mpg"})
         EXPECT_TRUE(WritesRegularFile(file, "")) << file;
+    // A loop of links is refused, as ffmpeg would fail on it, instead of replacing a link.
+    const test::TempDir dir{"mk_loop"};
+    std::filesystem::create_symlink("a.mpg", dir.Path() / "b.mpg");
+    std::filesystem::create_symlink("b.mpg", dir.Path() / "a.mpg");
+    ReplaceOnSuccess aside;
+    std::string why;
+    EXPECT_FALSE(aside.Begin((dir.Path() / "a.mpg").string(), why));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.Path() / "a.mpg")) << why;
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "output/safe_output.h"
 #include "platform/process_runner.h"
 #include "platform/stop_signals.h"
+#include "readback/asked_length.h"
 #include "readback/output_check.h"
 #include "readback/stream_list.h"
 #include "translate/ffmpeg_options.h"
@@ -144,10 +145,28 @@ int Run(const std::string& ffmpeg, const std::vector<ArgItem>& items, RunLog& lo
     return process.Status();
 }
 
-// ffmpeg said it succeeded: the file must open and show what ffmpeg wrote into it. The reader
-// started with the encode takes any name a concat list can hold (no line break).
-int Verify(const std::string& ffmpeg, const std::string& file, const std::string& shown,
+// What a whole output holds: the length the command asks for where it tells, otherwise the
+// length ffmpeg reported writing. Both come from the log read at our own level, so the user's
+// level hides neither.
+ExpectedLength Expected(const std::vector<ArgItem>& items, const RunLog& log) {
+    ExpectedLength expected;
+    expected.slack = LengthSlack(items);
+    if (KeepsEveryKind(log.Read(), log.Written())) {
+        expected.seconds = AskedLength(items, log.InputLengths());
+    }
+    expected.asked = expected.seconds.has_value();
+    if (!expected.asked) {
+        expected.seconds = log.LengthWritten();
+    }
+    return expected;
+}
+
+// ffmpeg said it succeeded: the file must open and show what ffmpeg wrote into it, through to
+// its end. The reader started with the encode takes any name a concat list can hold (no line
+// break).
+int Verify(const std::string& ffmpeg, const std::vector<ArgItem>& items, const std::string& shown,
            const RunLog& log, ReadBack* early) {
+    const std::string& file = items[OutputIndex(items)].value;
     const ReadResult found = early && file.find('\n') == std::string::npos
                                  ? early->Read(file)
                                  : OpenAsPlayersWould(ffmpeg, file);
@@ -158,7 +177,7 @@ int Verify(const std::string& ffmpeg, const std::string& file, const std::string
                      found.why.c_str());
         return 1;
     }
-    const std::string cut = ShortOfWritten(log.LengthWritten(), found.length);
+    const std::string cut = ShortOf(Expected(items, log), found.length);
     if (!cut.empty()) {
         std::fprintf(stderr, "%s: ffmpeg reported success, but %s holds only %s\n", kName,
                      shown.c_str(), cut.c_str());
@@ -209,8 +228,7 @@ int RunEncode(const std::string& ffmpeg, std::vector<std::string> args) {
     const bool early = regular && readBack.Start(ffmpeg);
     int status = StopReason(signals) ? 1 : Run(ffmpeg, items, log, signals);
     if (status == 0 && regular && StopReason(signals) == 0) {
-        status =
-            Verify(ffmpeg, items[OutputIndex(items)].value, name, log, early ? &readBack : nullptr);
+        status = Verify(ffmpeg, items, name, log, early ? &readBack : nullptr);
     }
     if (status == 0 && StopReason(signals) == 0 && !replace.Commit(why)) {
         std::fprintf(stderr, "%s: cannot put the result in place of %s: %s\n", kName, name.c_str(),

@@ -38,8 +38,11 @@ public:
 
     // The first line that told of a failed write; empty when there was none.
     const std::string& Failure() const { return m_failure; }
-    // The streams ffmpeg listed for its output.
+    // The streams ffmpeg listed for its inputs and for its output.
+    std::vector<StreamInfo> Read() const { return ListStreams(m_text, Section::Inputs); }
     std::vector<StreamInfo> Written() const { return ListStreams(m_text, Section::Outputs); }
+    // The length of each input, as ffmpeg described them on opening.
+    std::vector<std::optional<double>> InputLengths() const { return InputDurations(m_text); }
     // The length ffmpeg last reported written ("time=" of its statistics), in seconds.
     std::optional<double> LengthWritten() const { return m_length; }
 

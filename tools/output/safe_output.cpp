@@ -163,6 +163,10 @@ bool ReplaceOnSuccess::Begin(const std::string& output, std::string& why) {
                        ? link
                        : m_target.substr(0, slash + 1) + link;
     }
+    if (lstat(m_target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        why = std::strerror(ELOOP);  // a loop of links: ffmpeg could not open it either
+        return false;
+    }
     m_hadTarget = stat(m_target.c_str(), &st) == 0;
     m_mode = m_hadTarget ? (st.st_mode & 07777) : NewFileMode();
     std::string pattern = TemporaryPattern(m_target);

@@ -46,18 +46,28 @@ std::string MissingFromOutput(const std::vector<StreamInfo>& written,
     return missing;
 }
 
-std::string ShortOfWritten(std::optional<double> written, std::optional<double> found) {
-    // A group of pictures at most: the longest the targets write is 18 frames of NTSC film.
-    constexpr double kSlack = 0.8;
-    if (!written || !found || *found + kSlack >= *written) {
+std::string ShortOf(const ExpectedLength& expected, std::optional<double> found) {
+    if (!expected.seconds || (found && *found + expected.slack >= *expected.seconds)) {
         return "";
     }
-    char text[96];
-    std::snprintf(text, sizeof text, "%.2f s of the %.2f s ffmpeg wrote", *found, *written);
+    char text[128];
+    const char* whose = expected.asked ? "asked for" : "ffmpeg reported writing";
+    if (!found) {
+        std::snprintf(text, sizeof text, "no readable length of the %.2f s %s", *expected.seconds,
+                      whose);
+    } else {
+        std::snprintf(text, sizeof text, "%.2f s of the %.2f s %s", *found, *expected.seconds,
+                      whose);
+    }
     return text;
 }
 
 namespace {
+
+// Every picture, sound and subtitle packet copied to nothing: the read goes to the file's end,
+// and ffmpeg's last statistics tell the length read.
+const std::vector<std::string> kReadThrough = {"-map", "0:v?", "-map", "0:a?", "-map", "0:s?",
+                                               "-c",   "copy", "-f",   "null", "-"};
 
 ReadResult Judge(const std::string& said, bool started, const std::string& error) {
     ReadResult result;
@@ -83,6 +93,7 @@ bool ReadBack::Start(const std::string& ffmpeg) {
     std::vector<std::string> argv = {ffmpeg,      "-hide_banner", "-nostdin", "-f",
                                      "concat",    "-safe",        "0",        "-protocol_whitelist",
                                      "file,pipe", "-i",           "pipe:3"};
+    argv.insert(argv.end(), kReadThrough.begin(), kReadThrough.end());
     const bool started = m_reader.StartProgram(argv, options);
     close(fds[0]);
     m_list = fds[1];
@@ -131,6 +142,7 @@ void ReadBack::Close() {
 
 ReadResult OpenAsPlayersWould(const std::string& ffmpeg, const std::string& file) {
     std::vector<std::string> argv = {ffmpeg, "-hide_banner", "-nostdin", "-i", file};
+    argv.insert(argv.end(), kReadThrough.begin(), kReadThrough.end());
     const CapturedRun run = RunCaptured(argv, Capture::Stderr);
     return Judge(run.output, run.started, run.error);
 }

@@ -1,6 +1,6 @@
-// The last look at an output ffmpeg called a success: read through as a player would read it, it
-// must show each video and audio stream ffmpeg said it wrote, with the same codec, and hold the
-// length ffmpeg said it wrote.
+// The last look at an output ffmpeg called a success: read through to its end as a player would
+// read it, it must show each video and audio stream ffmpeg said it wrote, with the same codec,
+// and hold the length that was asked for (or, where that is not known, that ffmpeg wrote).
 #pragma once
 
 #include <optional>
@@ -18,9 +18,17 @@ namespace mk::toolkit {
 std::string MissingFromOutput(const std::vector<StreamInfo>& written,
                               const std::vector<StreamInfo>& found);
 
-// Empty when `found` (seconds read back) holds `written` (seconds ffmpeg reported), give or take
-// a group of pictures; otherwise what is missing, for a message. Unknown lengths pass.
-std::string ShortOfWritten(std::optional<double> written, std::optional<double> found);
+// The length a whole output holds: what the command asked for or, where that cannot be known,
+// what ffmpeg reported writing.
+struct ExpectedLength {
+    std::optional<double> seconds;
+    bool asked = false;  // from the command and its inputs rather than from ffmpeg's report
+    double slack = 0.5;  // how far short a whole output may still end
+};
+
+// Empty when `found` (seconds read back) comes within the slack of `expected`; otherwise what
+// is missing, for a message. An unknown length passes: nothing was written to compare with.
+std::string ShortOf(const ExpectedLength& expected, std::optional<double> found);
 
 // What reading a result back showed.
 struct ReadResult {

@@ -109,15 +109,47 @@ std::vector<StreamInfo> ListStreams(std::string_view text, Section section) {
     return streams;
 }
 
-std::optional<double> LastStatisticsTime(std::string_view text) {
-    const size_t at = text.rfind("time=");
+namespace {
+
+// "HH:MM:SS.xx" at the start of `text`.
+std::optional<double> ClockTime(std::string_view text) {
     int h = 0, m = 0;
     double s = 0;
-    if (at == std::string_view::npos ||
-        std::sscanf(std::string(text.substr(at + 5, 16)).c_str(), "%d:%d:%lf", &h, &m, &s) != 3) {
+    if (std::sscanf(std::string(text.substr(0, 16)).c_str(), "%d:%d:%lf", &h, &m, &s) != 3) {
         return std::nullopt;
     }
     return h * 3600.0 + m * 60.0 + s;
+}
+
+}  // namespace
+
+std::vector<std::optional<double>> InputDurations(std::string_view text) {
+    std::vector<std::optional<double>> lengths;
+    bool estimated = false, guessed = false, inInput = false;
+    while (!text.empty()) {
+        const size_t eol = text.find('\n');
+        const std::string_view line = text.substr(0, eol);
+        text = eol == std::string_view::npos ? std::string_view() : text.substr(eol + 1);
+        // The demuxer warns while it opens the input, before the input's description.
+        estimated = estimated || line.find("Estimating duration from bitrate") != line.npos;
+        if (line.substr(0, 7) == "Input #") {
+            lengths.emplace_back();
+            guessed = estimated;
+            estimated = false;
+            inInput = true;
+        } else if (line.substr(0, 8) == "Output #" || line.substr(0, 14) == "Stream mapping") {
+            inInput = false;
+        } else if (const std::string_view d = Trim(line);
+                   inInput && !guessed && d.substr(0, 10) == "Duration: " && !lengths.back()) {
+            lengths.back() = ClockTime(d.substr(10));
+        }
+    }
+    return lengths;
+}
+
+std::optional<double> LastStatisticsTime(std::string_view text) {
+    const size_t at = text.rfind("time=");
+    return at == std::string_view::npos ? std::nullopt : ClockTime(text.substr(at + 5));
 }
 
 }  // namespace mk::toolkit

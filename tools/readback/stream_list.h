@@ -22,6 +22,10 @@ enum class Section { Inputs, Outputs };
 // The stream lines of one section of `ffmpegStderr`, in order.
 std::vector<StreamInfo> ListStreams(std::string_view ffmpegStderr, Section section);
 
+// The length of each input ffmpeg opened ("Duration: HH:MM:SS.xx" under "Input #N"), in their
+// order; none for "N/A" and for a length ffmpeg only estimated from the bitrate.
+std::vector<std::optional<double>> InputDurations(std::string_view ffmpegStderr);
+
 // The last "time=HH:MM:SS.xx" of ffmpeg's statistics in `text`, in seconds.
 std::optional<double> LastStatisticsTime(std::string_view text);
 
