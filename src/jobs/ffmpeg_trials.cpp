@@ -47,7 +47,8 @@ bool InstalledFfmpegTrials::Ready() {
 }
 
 bool InstalledFfmpegTrials::Muxes(const MuxTrial& t, bool withMuxer) {
-    std::vector<std::string> argv = {m_ffmpeg, "-hide_banner", "-nostdin", "-v", "error"};
+    // At ffmpeg's own log level, which lists the streams it writes.
+    std::vector<std::string> argv = {m_ffmpeg, "-hide_banner", "-nostdin"};
     const std::string frames = t.kind == 'a' ? "-frames:a" : "-frames:v";
     if (t.encoder == "copy") {
         argv.insert(argv.end(), {"-i", t.source, "-map", t.stream, "-c", "copy"});
@@ -60,7 +61,7 @@ bool InstalledFfmpegTrials::Muxes(const MuxTrial& t, bool withMuxer) {
         argv.insert(argv.end(), {"-f", "lavfi", "-i", "color=c=black:s=" + size + ":r=" + rate,
                                  "-c:v", t.encoder});
     }
-    argv.insert(argv.end(), {frames, "1"});
+    argv.insert(argv.end(), {frames, t.kind == 'a' ? "5" : "1"});
     if (!withMuxer) {
         argv.insert(argv.end(), {"-f", "null", "-"});
         return RunCaptured(argv, Capture::Stderr).status == 0;
@@ -73,9 +74,16 @@ bool InstalledFfmpegTrials::Muxes(const MuxTrial& t, bool withMuxer) {
     if (!t.muxer.empty()) {
         argv.insert(argv.end(), {"-f", t.muxer});
     }
-    argv.insert(argv.end(),
-                {"-y", folder + "/trial" + (t.extension.empty() ? "" : "." + t.extension)});
-    const bool muxed = RunCaptured(argv, Capture::Stderr).status == 0;
+    const std::string file = folder + "/trial" + (t.extension.empty() ? "" : "." + t.extension);
+    argv.insert(argv.end(), {"-y", file});
+    const CapturedRun run = RunCaptured(argv, Capture::Stderr);
+    // Some muxers write a codec they cannot hold without a word (the MPEG ones of ffmpeg 4 take
+    // AAC): the file must read back with what was written, as our ffmpeg checks every output.
+    const bool muxed =
+        run.status == 0 &&
+        toolkit::MissingFromOutput(toolkit::ListStreams(run.output, toolkit::Section::Outputs),
+                                   toolkit::OpenAsPlayersWould(m_ffmpeg, file).streams)
+            .empty();
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);
     return muxed;

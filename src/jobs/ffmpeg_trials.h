@@ -1,5 +1,6 @@
-// The installed ffmpeg answering the muxer check: each trial a one-frame mux of a generated
-// stream (or the source's own, for a copy) into a file of the output's kind. The answers are
+// The installed ffmpeg answering the muxer check: each trial a mux of a few frames of a generated
+// stream (or the source's own, for a copy) into a file of the output's kind, read back as our
+// ffmpeg reads back every output. The answers are
 // kept per ffmpeg binary (path, size, time, inode), for this run and in the cache folder, so
 // an upgrade in place is asked again.
 #pragma once
