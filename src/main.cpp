@@ -1,6 +1,5 @@
 #include <QApplication>
 
-#include "app/app_icon.h"
 #include "app/encoder_app.h"
 #include "qt/keyboard_access.h"
 #include "qt/readable_palette.h"
@@ -9,7 +8,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Morvakelin"));
     QGuiApplication::setDesktopFileName(QStringLiteral("morvakelin"));
-    QApplication::setWindowIcon(AppIcon());  // the console, editor and help windows too
+    // The form's menu bar stays in the form, above its controls, where F10 finds it; nor is the
+    // session bus asked for a desktop-wide menu bar at every start.
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
     // Every window, message boxes included, shows disabled text that can still be read.
     QApplication::setPalette(mk::WithReadableDisabledText(QApplication::palette()));
     mk::PressFocusedButtonsOnReturn();

@@ -15,6 +15,7 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTimer>
 #include <algorithm>
 #include <vector>
 
@@ -23,6 +24,7 @@
 #include "app/dialog_units.h"
 #include "form/combo_string.h"
 #include "form/field_table.h"
+#include "qt/first_expose.h"
 #include "qt/qt_text.h"
 #include "res/dialog_template.h"
 #include "res/resource.h"
@@ -384,7 +386,15 @@ bool CEncoderDlg::OnInitDialog() {
     }
     UpdateData(false);
     // The about command lives in the "?" menu (see the menu table); its text is string 101.
-    setWindowIcon(m_hIcon);
+    // The icon goes to the window system once the form is on the screen: decoding its images is
+    // no part of the way there. The console, editor and help windows take it from the
+    // application.
+    mk::OnFirstExpose(*this, [this] {
+        QTimer::singleShot(0, this, [this] {
+            setWindowIcon(m_hIcon);
+            QApplication::setWindowIcon(m_hIcon);
+        });
+    });
     RestoreLanguage();
     // Applying a language rewrites the Presetting item without its mark, so it is set afterwards.
     MenuAction(ID_OPTIONS_PRESETTING)->setChecked(true);

@@ -10,53 +10,30 @@
 #include <algorithm>
 
 #include "app/encoder_dlg.h"
+#include "qt/first_expose.h"
 
 namespace {
 
 // Once the window shows, the window manager's real frame is known; where it leaves the frame
 // partly off the free area (a title bar taller than guessed), the form is fitted and moved again.
-class FrameKeeper : public QObject {
-public:
-    explicit FrameKeeper(CEncoderDlg& dlg) : QObject(&dlg), m_dlg(dlg) {
-        dlg.installEventFilter(this);
+void KeepFrameOnScreen(CEncoderDlg& dlg) {
+    const QScreen* screen = dlg.screen();
+    if (screen == nullptr) {
+        return;
     }
-
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        QWindow* window = m_dlg.windowHandle();
-        if (watched == &m_dlg && event->type() == QEvent::Show && window != nullptr) {
-            window->installEventFilter(this);
-        } else if (watched == window && event->type() == QEvent::Expose && window->isExposed()) {
-            window->removeEventFilter(this);
-            m_dlg.removeEventFilter(this);
-            KeepFrameOnScreen();
-            deleteLater();
-        }
-        return false;
+    const QRect client = dlg.geometry();
+    const QRect frame = dlg.windowHandle()->frameGeometry();
+    const QRect placed = FrameOnArea(frame, screen->availableGeometry());
+    if (placed == frame) {
+        return;
     }
-
-private:
-    void KeepFrameOnScreen() {
-        const QScreen* screen = m_dlg.screen();
-        if (screen == nullptr) {
-            return;
-        }
-        const QRect client = m_dlg.geometry();
-        const QRect frame = m_dlg.windowHandle()->frameGeometry();
-        const QRect free = screen->availableGeometry();
-        const QRect placed = FrameOnArea(frame, free);
-        if (placed == frame) {
-            return;
-        }
-        const QMargins margins(client.left() - frame.left(), client.top() - frame.top(),
-                               frame.right() - client.right(), frame.bottom() - client.bottom());
-        if (placed.size() != frame.size()) {
-            FitFormToArea(m_dlg, placed.marginsRemoved(margins).size());
-        }
-        m_dlg.setGeometry(QRect(placed.marginsRemoved(margins).topLeft(), m_dlg.size()));
+    const QMargins margins(client.left() - frame.left(), client.top() - frame.top(),
+                           frame.right() - client.right(), frame.bottom() - client.bottom());
+    if (placed.size() != frame.size()) {
+        FitFormToArea(dlg, placed.marginsRemoved(margins).size());
     }
-
-    CEncoderDlg& m_dlg;
-};
+    dlg.setGeometry(QRect(placed.marginsRemoved(margins).topLeft(), dlg.size()));
+}
 
 }  // namespace
 
@@ -87,7 +64,7 @@ void FitFormToScreen(CEncoderDlg& dlg) {
     QRect frame(QPoint(0, 0), dlg.size().grownBy(guess));
     frame.moveCenter(free.center());
     dlg.setGeometry(QRect(FrameOnArea(frame, free).marginsRemoved(guess).topLeft(), dlg.size()));
-    new FrameKeeper(dlg);
+    mk::OnFirstExpose(dlg, [&dlg] { KeepFrameOnScreen(dlg); });
 }
 
 void FitFormToArea(CEncoderDlg& dlg, QSize area) {

@@ -122,7 +122,9 @@ private:
         } else if (c == '#' && AtWordStart()) {
             const std::size_t end = m_text.find('\n', m_at);
             m_at = end == std::string_view::npos ? m_text.size() : end;
-        } else if (top && (c == ' ' || c == '\t' || std::strchr(";&|<>", c) != nullptr)) {
+        } else if (top && (c == ' ' || c == '\t' || std::strchr(";&|<>", c) != nullptr ||
+                           (c == '\r' && (next == '\n' || next == '\0')))) {
+            // A line end of a file saved on Windows is trimmed off with the command's blanks.
             Separator(c, next);
         } else {
             if (top) {

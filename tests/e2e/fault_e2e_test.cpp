@@ -36,6 +36,7 @@ const NameCase kNames[] = {
     {"AllShellCharacters", "-\"$(touch pwned)`touch pwned`'\\;|& $HOME\n-i x"},
     {"NotUtf8", "caf\xe9 \xff\xfe"},
     {"Bytes255", std::string(251, 'n')},
+    {"CarriageReturn", "cr\r\tx"},  // ends a line of a concat list, as a line break does
 };
 
 void PrintTo(const NameCase& c, std::ostream* os) {

@@ -220,7 +220,16 @@ INSTANTIATE_TEST_SUITE_P(
                           },
                           false, false},
         EarlierOutputCase{"CliKilled", [](auto&, auto& out) { return CliKilled(out); }, true,
-                          false}),
+                          false},
+        // The user may create files in the folder but not write the output (another's file).
+        EarlierOutputCase{"FileNotWritable",
+                          [](auto& cmd, auto& out) {
+                              const std::string dir = Q(fs::path(out).parent_path().string());
+                              return "chmod 755 " + dir + "/.. && chown 65534 " + dir +
+                                     " && setpriv --reuid=65534 --regid=65534 --clear-groups " +
+                                     cmd;
+                          },
+                          false, false}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // A link as the output is written through, as ffmpeg does, whether its file exists or not.

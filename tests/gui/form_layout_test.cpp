@@ -47,8 +47,8 @@ TEST_F(FormTest, FirstStartShowsTheDefaultsInDisabledControls) {
     EXPECT_TRUE(dlg->IsPresettingOn());
     EXPECT_EQ(dlg->m_ctlAviSynth, Check(IDC_USE_AVISYNTH));
     // The icon's images come from the resources, which must be registered.
-    EXPECT_FALSE(dlg->windowIcon().pixmap(32, 32).isNull());
-    EXPECT_FALSE(dlg->windowIcon().pixmap(256, 256).isNull());
+    EXPECT_FALSE(dlg->m_hIcon.pixmap(32, 32).isNull());
+    EXPECT_FALSE(dlg->m_hIcon.pixmap(256, 256).isNull());
 }
 
 TEST_F(FormTest, ControlsFollowTheTemplateInPlaceAndTabOrder) {

@@ -129,7 +129,11 @@ int Run(const std::string& ffmpeg, const std::vector<ArgItem>& items, RunLog& lo
         relay = relay && WriteAll(STDERR_FILENO, log.Feed(chunk));
     };
     handlers.onTick = [&] {
-        const int asked = signals.Count() + (LifelineCut() && signals.Count() == 0 ? 1 : 0);
+        // Our group's second signal (SIGTERM) comes 2 s before its SIGKILL, which would leave the
+        // temporary file behind: ffmpeg, which had both itself (and may wait on its input
+        // without heeding them), is then killed at once, so that the clean-up comes first.
+        const int count = signals.Count();
+        const int asked = count >= 2 ? count + 1 : count + (LifelineCut() && count == 0 ? 1 : 0);
         while (steps < asked) {
             ++steps;
             process.Stop();
@@ -163,11 +167,11 @@ ExpectedLength Expected(const std::vector<ArgItem>& items, const RunLog& log) {
 
 // ffmpeg said it succeeded: the file must open and show what ffmpeg wrote into it, through to
 // its end. The reader started with the encode takes any name a concat list can hold (no line
-// break).
+// break, and a carriage return ends its line too).
 int Verify(const std::string& ffmpeg, const std::vector<ArgItem>& items, const std::string& shown,
            const RunLog& log, ReadBack* early) {
     const std::string& file = items[OutputIndex(items)].value;
-    const ReadResult found = early && file.find('\n') == std::string::npos
+    const ReadResult found = early && file.find_first_of("\r\n") == std::string::npos
                                  ? early->Read(file)
                                  : OpenAsPlayersWould(ffmpeg, file);
     const std::string missing = MissingFromOutput(log.Written(), found.streams);

@@ -168,6 +168,11 @@ bool ReplaceOnSuccess::Begin(const std::string& output, std::string& why) {
         return false;
     }
     m_hadTarget = stat(m_target.c_str(), &st) == 0;
+    if (m_hadTarget && access(m_target.c_str(), W_OK) != 0) {
+        // A file the user may not write (read-only to them): ffmpeg would not replace it either.
+        why = std::string(std::strerror(errno)) + " on the file itself";
+        return false;
+    }
     m_mode = m_hadTarget ? (st.st_mode & 07777) : NewFileMode();
     std::string pattern = TemporaryPattern(m_target);
     const size_t slash = m_target.rfind('/');
