@@ -35,6 +35,26 @@
         <source>No titles yet: Disc &gt; Add current source.</source>
         <translation>Noch keine Titel: Disc &gt; Aktuelle Quelle hinzufügen.</translation>
     </message>
+    <message>
+        <source>none of the form&apos;s choices</source>
+        <translation>keine der Auswahlen des Formulars</translation>
+    </message>
+    <message>
+        <source>The %1 target (%2) cannot take %3 video; it takes %4.</source>
+        <translation>Das Ziel %1 (%2) kann kein %3-Video aufnehmen; es nimmt %4.</translation>
+    </message>
+    <message>
+        <source>The %1 target (%2) cannot take the source&apos;s %3 audio (copy); it takes %4.</source>
+        <translation>Das Ziel %1 (%2) kann den %3-Ton der Quelle (copy) nicht aufnehmen; es nimmt %4.</translation>
+    </message>
+    <message>
+        <source>The %1 target (%2) cannot take %3 audio; it takes %4.</source>
+        <translation>Das Ziel %1 (%2) kann keinen %3-Ton aufnehmen; es nimmt %4.</translation>
+    </message>
+    <message>
+        <source>Encode</source>
+        <translation>Umwandeln</translation>
+    </message>
 </context>
 <context>
     <name>QFileDialog</name>

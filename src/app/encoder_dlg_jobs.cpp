@@ -2,6 +2,7 @@
 #include "app/encoder_dlg.h"
 #include "form/form_model.h"
 #include "jobs/batch_file.h"
+#include "jobs/muxer_fit.h"
 #include "platform/file_checks.h"
 
 namespace {
@@ -12,6 +13,22 @@ void ShowStop(mk::Desktop& desktop, const std::string& text, const std::string& 
 
 void Show(mk::Desktop& desktop, const mk::FormMessage& message) {
     desktop.ShowMessage(message.text, message.title, message.icon);
+}
+
+// The refusal in the form's language.
+std::string UnfitText(const mk::MuxRefusal& r) {
+    const QString takes = r.takes.empty() ? CEncoderDlg::tr("none of the form's choices")
+                                          : QString::fromStdString(mk::TakesText(r.takes));
+    const QString text =
+        r.kind == 'v' ? CEncoderDlg::tr("The %1 target (%2) cannot take %3 video; it takes %4.")
+        : r.copied
+            ? CEncoderDlg::tr(
+                  "The %1 target (%2) cannot take the source's %3 audio (copy); it takes %4.")
+            : CEncoderDlg::tr("The %1 target (%2) cannot take %3 audio; it takes %4.");
+    return text
+        .arg(QString::fromStdString(r.target), QString::fromStdString(r.container),
+             QString::fromStdString(r.codec), takes)
+        .toStdString();
 }
 
 }  // namespace
@@ -25,6 +42,11 @@ void CEncoderDlg::OnOK() {
         if (!plan.editFile.empty()) {
             m_desktop.EditFile(plan.editFile);
         }
+        return;
+    }
+    if (const auto unfit =
+            mk::FindCommandMuxRefusal(plan.consoleLine, m_strTarget, m_desktop.Muxers())) {
+        ShowStop(m_desktop, UnfitText(*unfit), tr("Encode").toStdString());
         return;
     }
     m_desktop.MinimizeForm();

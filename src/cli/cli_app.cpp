@@ -8,6 +8,7 @@
 #include "cli/cli_options.h"
 #include "cli/cli_process.h"
 #include "cli/cli_session.h"
+#include "jobs/ffmpeg_trials.h"
 #include "platform/file_checks.h"
 #include "platform/shell_limits.h"
 
@@ -45,6 +46,11 @@ int Encode(EncoderFields& f, const FormEnv& env, const CliOptions& o, CliIo& io)
     }
     if (TooLongForShell(plan.consoleLine)) {
         return CommandTooLong(io, plan.consoleLine);
+    }
+    InstalledFfmpegTrials trials;
+    if (const auto unfit = FindCommandMuxRefusal(plan.consoleLine, f.m_strTarget, trials)) {
+        io.err << kName << ": " << RefusalLine(*unfit) << "\n";
+        return kExitBadOptions;
     }
     if (o.verbose) {
         io.err << plan.consoleLine << "\n" << std::flush;

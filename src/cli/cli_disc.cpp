@@ -19,6 +19,7 @@
 #include "disc/disc_titles.h"
 #include "form/form_model.h"
 #include "installed/locate.h"
+#include "jobs/ffmpeg_trials.h"
 #include "jobs/job_pool.h"
 #include "platform/file_checks.h"
 #include "platform/stop_signals.h"
@@ -514,6 +515,15 @@ int Plan(const CliOptions& o, const std::string& programFolder, std::vector<Titl
     }
     if (!first.m_bProcessVideo) {
         return Refuse(io, "a disc needs the video: drop --no-video");
+    }
+    InstalledFfmpegTrials muxers;
+    for (const Title& t : titles) {
+        EncoderFields f = t.fields;
+        f.m_strOutputFile = run.name.string() + ".mpg";  // the titles' kind of file
+        const std::string line = PrepareEncode(f, {d, programFolder, t.presetting}).consoleLine;
+        if (const auto unfit = FindCommandMuxRefusal(line, f.m_strTarget, muxers)) {
+            return Refuse(io, t.stem + ": " + RefusalLine(*unfit));
+        }
     }
     const std::string file = run.name.filename().string();
     run.layout.kind = *kind;

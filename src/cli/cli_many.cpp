@@ -10,6 +10,7 @@
 #include "cli/cli_session.h"
 #include "form/form_model.h"
 #include "jobs/batch_commands.h"
+#include "jobs/ffmpeg_trials.h"
 #include "jobs/job_pool.h"
 #include "platform/file_checks.h"
 #include "platform/shell_limits.h"
@@ -53,7 +54,7 @@ std::optional<double> DurationOf(const std::string& sourceInfo) {
 // named after it; then the encode's console line (or the command, for --print and --batch-add).
 // Prepared one after the other, each while the probe report is its own.
 Planned PrepareSource(const CliOptions& o, const std::string& source, const FormEnv& env,
-                      int& probeStop) {
+                      int& probeStop, MuxerQuery& muxers) {
     CliOptions one = o;
     one.source = Absolute(source);
     one.output.clear();
@@ -80,6 +81,9 @@ Planned PrepareSource(const CliOptions& o, const std::string& source, const Form
     const EncodePlan plan = PrepareEncode(f, env);
     if (plan.refusal && !planned.refusal) {
         planned.refusal = plan.refusal->title + ": " + plan.refusal->text;
+    }
+    if (const auto unfit = FindCommandMuxRefusal(plan.consoleLine, f.m_strTarget, muxers)) {
+        planned.unfit = RefusalLine(*unfit);
     }
     planned.job.line = plan.consoleLine;
     return planned;
@@ -150,9 +154,10 @@ int RunSources(const CliOptions& o, const std::string& programFolder, CliIo& io)
     const FormEnv env{d, programFolder, !o.noPresets};
     std::vector<Planned> planned;
     std::map<std::string, std::string> sourceOf;  // output -> the source that makes it
+    InstalledFfmpegTrials muxers;
     for (const std::string& source : o.sources) {
         int probeStop = 0;
-        planned.push_back(PrepareSource(o, source, env, probeStop));
+        planned.push_back(PrepareSource(o, source, env, probeStop, muxers));
         if (probeStop != 0) {
             io.err << kName << ": stopped while probing " << source << "\n";
             return 128 + probeStop;
@@ -164,6 +169,12 @@ int RunSources(const CliOptions& o, const std::string& programFolder, CliIo& io)
         if (!fresh) {
             return Bad(io, "'" + it->second + "' and '" + source + "' would both be encoded to " +
                                it->first);
+        }
+    }
+    for (const Planned& p : planned) {
+        if (!p.unfit.empty()) {
+            io.err << kName << ": " << p.job.name << ": " << p.unfit << "\n";
+            return kExitBadOptions;
         }
     }
     // Nothing is printed or added before every output name is known to be its own.
@@ -192,7 +203,13 @@ int RunBatch(const CliOptions& o, const std::string& programFolder, CliIo& io) {
     }
     std::vector<Planned> planned;
     std::map<std::string, std::size_t> lineOf;  // output -> the line of the command that makes it
+    InstalledFfmpegTrials muxers;
     for (const BatchCommand& c : read.commands) {
+        if (const auto unfit = FindCommandMuxRefusal(c.text, "", muxers)) {
+            io.err << kName << ": line " << c.line << " of " << path << ": " << RefusalLine(*unfit)
+                   << "\n";
+            return kExitBadOptions;
+        }
         const auto [it, fresh] = lineOf.emplace(SameFileKey(c.output), c.line);
         if (!fresh && !it->first.empty()) {
             return Bad(io, "lines " + std::to_string(it->second) + " and " +

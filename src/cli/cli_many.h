@@ -16,6 +16,7 @@ namespace mk::cli {
 struct Planned {
     JobSpec job;
     std::optional<std::string> refusal;
+    std::string unfit;  // a stream the output's container cannot take: nothing may run
 };
 
 // Runs the jobs that can run, N at a time (`lone`: the one job as a lone run, with its progress

@@ -29,6 +29,8 @@ std::string WithTargetWords(const EncoderFields& f, const Target& target) {
     return more;
 }
 
+}  // namespace
+
 std::string AudioCodecWord(const std::string& audioTarget) {
     if (audioTarget == "mp3") {
         return "libmp3lame";
@@ -38,8 +40,6 @@ std::string AudioCodecWord(const std::string& audioTarget) {
     }
     return audioTarget;
 }
-
-}  // namespace
 
 std::string BuildArguments(EncoderFields& f, const ShellDialect& dialect) {
     const Target& target = TargetForCommand(f.m_strTarget);

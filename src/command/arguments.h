@@ -15,4 +15,7 @@ namespace mk {
 // go through dialect.Escape; More options and the other typed values are inserted as they stand.
 std::string BuildArguments(EncoderFields& f, const ShellDialect& dialect);
 
+// The encoder word the command names for an audio target: "mp3" is "libmp3lame".
+std::string AudioCodecWord(const std::string& audioTarget);
+
 }  // namespace mk

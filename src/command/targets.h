@@ -104,6 +104,9 @@ inline constexpr auto kTargetWords = [] {
     return words;
 }();
 
+// The audio Target list.
+inline constexpr std::array<std::string_view, 5> kAudioTargets{"mp2", "ac3", "mp3", "aac", "copy"};
+
 // The row of a list word (exact letters), or nullptr for any other text.
 const Target* FindTarget(std::string_view word);
 

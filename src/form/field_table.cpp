@@ -26,7 +26,6 @@ constexpr std::uint64_t kMaxChannels = 64;  // the most any ffmpeg from 4.x on t
 
 constexpr std::array<std::string_view, 2> kFormats{"pal", "ntsc"};
 constexpr std::array<std::string_view, 4> kAspects{"4:3", "16:9", "16:9->4:3", "4:3->16:9"};
-constexpr std::array<std::string_view, 5> kAudioTargets{"mp2", "ac3", "mp3", "aac", "copy"};
 constexpr std::array<std::string_view, 7> kAudioBitrates{"64",  "96",  "128", "192",
                                                          "224", "320", "448"};
 constexpr std::array<std::string_view, 2> kChannels{"2", "6"};

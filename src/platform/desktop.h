@@ -10,6 +10,8 @@
 
 namespace mk {
 
+class MuxerQuery;
+
 enum class MessageIcon { Stop, Information };
 
 struct FileDialogRequest {
@@ -55,6 +57,9 @@ public:
 
     virtual void MinimizeForm() = 0;
     virtual void RestoreForm() = 0;
+
+    // The installed ffmpeg, asked whether the output's container takes the streams going in.
+    virtual MuxerQuery& Muxers() = 0;
 };
 
 }  // namespace mk

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include "jobs/ffmpeg_trials.h"
 #include "platform/desktop.h"
 
 namespace mk {
@@ -25,9 +26,11 @@ public:
     bool OpenDocument(const std::string& path) override;
     void MinimizeForm() override;
     void RestoreForm() override;
+    MuxerQuery& Muxers() override { return m_muxers; }
 
 private:
     QPointer<QWidget> m_form;
+    InstalledFfmpegTrials m_muxers;
     QString m_lastFolder;  // where the last file dialog was closed
 };
 

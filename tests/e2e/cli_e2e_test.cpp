@@ -112,6 +112,15 @@ TEST_F(CliRun, BadOptionsExitTwoBeforeAnythingRuns) {
     EXPECT_FALSE(fs::exists(m_folder.File("Conf/test.txt")));  // nothing was probed
 }
 
+TEST_F(CliRun, AudioTheTargetsContainerCannotTakeExitsTwoInOneLine) {
+    const ShellRun run = Run(ClipPath(Clip::Mpeg4Avi), Out(), {"--audio-target", "aac"});
+    EXPECT_EQ(run.exitCode, 2) << run.output;
+    EXPECT_EQ(
+        run.output,
+        "morvakelin-cli: The dvd target (dvd) cannot take aac audio; it takes mp2, ac3, mp3.\n");
+    EXPECT_FALSE(fs::exists(Out()));
+}
+
 TEST_F(CliRun, FailedEncodeExitsOneAndLeavesNoOutputOfItsOwn) {
     const ShellRun run = Run(ClipPath(Clip::Mpeg4Avi), Out(), {"--more-options", "-bogus 1"});
     EXPECT_EQ(run.exitCode, 1) << run.output;

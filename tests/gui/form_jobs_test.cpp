@@ -101,6 +101,21 @@ TEST_F(JobsTest, AviSynthChecksTheScriptBeforeEncoding) {
     EXPECT_EQ(line.find("-hq"), std::string::npos) << line;
 }
 
+TEST_F(JobsTest, EncodeRefusesAStreamTheTargetsContainerCannotTake) {
+    dlg->m_strAudioTarget = "aac";
+    dlg->UpdateData(false);
+    desktop.muxers.onTrial = [](const mk::MuxTrial& t) {
+        return t.encoder == "aac" ? mk::MuxVerdict::Refuses : mk::MuxVerdict::Takes;
+    };
+    desktop.onConsole = [](const std::string&) {};
+    dlg->OnOK();
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    EXPECT_EQ(desktop.messages[0].text,
+              "The dvd target (dvd) cannot take aac audio; it takes mp2, ac3, mp3.");
+    EXPECT_EQ(desktop.messages[0].title, "Encode");
+    EXPECT_TRUE(desktop.consoleCommands.empty());
+}
+
 TEST_F(JobsTest, EditTvAvsOpensTheEditorOrSaysTheFileIsMissing) {
     dlg->OnAvisynthEdit();
     ASSERT_EQ(desktop.messages.size(), 1u);

@@ -9,8 +9,23 @@
 #include <string>
 #include <vector>
 
+#include "jobs/muxer_fit.h"
 #include "platform/desktop.h"
 #include "support/temp_dir.h"
+
+// Muxer answers from a test's callback; every stream is taken without one.
+class FakeMuxers : public mk::MuxerQuery {
+public:
+    std::function<mk::MuxVerdict(const mk::MuxTrial&)> onTrial;
+    std::vector<mk::toolkit::StreamInfo> streams;
+
+    mk::MuxVerdict Trial(const mk::MuxTrial& trial) override {
+        return onTrial ? onTrial(trial) : mk::MuxVerdict::Takes;
+    }
+    std::vector<mk::toolkit::StreamInfo> Streams(const std::vector<std::string>&) override {
+        return streams;
+    }
+};
 
 struct RecordedMessage {
     std::string text;
@@ -55,4 +70,7 @@ public:
     bool OpenDocument(const std::string& path) override;
     void MinimizeForm() override;
     void RestoreForm() override;
+    mk::MuxerQuery& Muxers() override { return muxers; }
+
+    FakeMuxers muxers;
 };

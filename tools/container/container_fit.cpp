@@ -139,7 +139,8 @@ std::string CodecOfEncoder(std::string_view encoder) {
         {"libmp3lame", "mp3"}, {"libshine", "mp3"}, {"mp3_mf", "mp3"},       {"libfaac", "aac"},
         {"libfdk_aac", "aac"}, {"aac_mf", "aac"},   {"ac3_fixed", "ac3"},    {"mp2fixed", "mp2"},
         {"libtwolame", "mp2"}, {"dca", "dts"},      {"libvorbis", "vorbis"}, {"libopus", "opus"},
-        {"aac_at", "aac"},     {"ac3_mf", "ac3"},
+        {"aac_at", "aac"},     {"ac3_mf", "ac3"},   {"libx264", "h264"},     {"libx265", "hevc"},
+        {"libxvid", "mpeg4"},
     };
     for (auto [name, codec] : kEncoders) {
         if (encoder == name) {
@@ -152,6 +153,12 @@ std::string CodecOfEncoder(std::string_view encoder) {
 
 std::string CopiedAudioCodec(const std::vector<ArgItem>& items,
                              const std::vector<StreamInfo>& streams) {
+    const StreamInfo* copied = CopiedAudioStream(items, streams);
+    return copied ? copied->codec : std::string();
+}
+
+const StreamInfo* CopiedAudioStream(const std::vector<ArgItem>& items,
+                                    const std::vector<StreamInfo>& streams) {
     const int output = OutputIndex(items);
     bool mapped = false;
     for (int i = OutputSectionStart(items, output); i < output; ++i) {
@@ -160,11 +167,11 @@ std::string CopiedAudioCodec(const std::vector<ArgItem>& items,
         }
         mapped = true;
         if (const StreamInfo* s = MappedAudio(items[i].value, streams); s && s->kind == "Audio") {
-            return s->codec;
+            return s;
         }
     }
     if (mapped) {
-        return {};
+        return nullptr;
     }
     const StreamInfo* best = nullptr;
     for (const StreamInfo& s : streams) {
@@ -172,7 +179,7 @@ std::string CopiedAudioCodec(const std::vector<ArgItem>& items,
             best = &s;
         }
     }
-    return best ? best->codec : std::string();
+    return best;
 }
 
 bool IsSingleCodecAudioMuxer(std::string_view muxer) {

@@ -28,6 +28,9 @@ std::string CodecOfEncoder(std::string_view encoder);
 // audio stream with the most channels (ffmpeg's choice). `streams` holds the inputs' streams.
 std::string CopiedAudioCodec(const std::vector<ArgItem>& items,
                              const std::vector<StreamInfo>& streams);
+// The same stream itself; nullptr when none is copied.
+const StreamInfo* CopiedAudioStream(const std::vector<ArgItem>& items,
+                                    const std::vector<StreamInfo>& streams);
 
 // True for the muxers that write one codec's frames bare (mp2, mp3, ac3, adts ...).
 bool IsSingleCodecAudioMuxer(std::string_view muxer);

@@ -62,13 +62,37 @@ std::string FormatFeaturesCache(const std::string& key, const FfmpegFeatures& fe
     return key + "\nasync " + (features.hasAsync ? "1" : "0") + "\n";
 }
 
-FfmpegFeatures QueryFeatures(const std::string& ffmpegPath) {
-    std::string folder;
+std::string CacheFolder() {
     if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg == '/') {
-        folder = std::string(xdg) + "/morvakelin";
-    } else if (const char* home = std::getenv("HOME"); home && *home) {
-        folder = std::string(home) + "/.cache/morvakelin";
+        return std::string(xdg) + "/morvakelin";
     }
+    if (const char* home = std::getenv("HOME"); home && *home) {
+        return std::string(home) + "/.cache/morvakelin";
+    }
+    return {};
+}
+
+void WriteCacheFile(const std::string& name, const std::string& text) {
+    const std::string folder = CacheFolder();
+    if (folder.empty()) {
+        return;
+    }
+    const std::string parent = folder.substr(0, folder.rfind('/'));
+    mkdir(parent.c_str(), 0700);
+    mkdir(folder.c_str(), 0700);
+    const std::string file = folder + "/" + name;
+    const std::string temp = file + "." + std::to_string(getpid());
+    {
+        std::ofstream out(temp);
+        out << text;
+    }
+    if (std::rename(temp.c_str(), file.c_str()) != 0) {
+        std::remove(temp.c_str());
+    }
+}
+
+FfmpegFeatures QueryFeatures(const std::string& ffmpegPath) {
+    const std::string folder = CacheFolder();
     const std::string key = FeaturesKey(ffmpegPath);
     const std::string file = folder + "/ffmpeg-features";
     FfmpegFeatures features;
@@ -87,20 +111,8 @@ FfmpegFeatures QueryFeatures(const std::string& ffmpegPath) {
         return features;
     }
     features = FeaturesFromHelp(run.output);
-    if (!folder.empty() && !key.empty()) {
-        // Written aside and renamed, so a reader never sees half a file. Failure only costs
-        // asking again next time.
-        const std::string parent = folder.substr(0, folder.rfind('/'));
-        mkdir(parent.c_str(), 0700);
-        mkdir(folder.c_str(), 0700);
-        const std::string temp = file + "." + std::to_string(getpid());
-        {
-            std::ofstream out(temp);
-            out << FormatFeaturesCache(key, features);
-        }
-        if (std::rename(temp.c_str(), file.c_str()) != 0) {
-            std::remove(temp.c_str());
-        }
+    if (!key.empty()) {
+        WriteCacheFile("ffmpeg-features", FormatFeaturesCache(key, features));
     }
     return features;
 }

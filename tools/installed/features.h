@@ -22,6 +22,12 @@ std::string FeaturesKey(const std::string& ffmpegPath);
 bool ParseFeaturesCache(std::string_view cacheText, const std::string& key, FfmpegFeatures& out);
 std::string FormatFeaturesCache(const std::string& key, const FfmpegFeatures& features);
 
+// $XDG_CACHE_HOME/morvakelin, else ~/.cache/morvakelin; "" when neither is known.
+std::string CacheFolder();
+// Replaces `name` in the cache folder by `text`, written aside and renamed so that a reader never
+// sees half a file. Failure only costs asking again next time.
+void WriteCacheFile(const std::string& name, const std::string& text);
+
 // Asks the installed ffmpeg once and keeps the answer in $XDG_CACHE_HOME/morvakelin (or
 // ~/.cache/morvakelin), so an encode does not pay for a second ffmpeg start every time.
 FfmpegFeatures QueryFeatures(const std::string& ffmpegPath);
