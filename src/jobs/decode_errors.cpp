@@ -9,9 +9,9 @@ namespace mk {
 namespace {
 
 // Words of ffmpeg's demuxers and decoders for damage, in lower case.
-constexpr std::array<std::string_view, 10> kDamageWords{
-    "error",   "corrupt", "partial file",    "invalid data",   "invalid nal",
-    "damaged", "conceal", "missing picture", "header missing", "truncat",
+constexpr std::array<std::string_view, 11> kDamageWords{
+    "error",   "corrupt",         "partial file",   "invalid data", "invalid nal",       "damaged",
+    "conceal", "missing picture", "header missing", "truncat",      "ended prematurely",
 };
 
 std::string Lower(std::string_view text) {

@@ -151,11 +151,13 @@ int Run(const std::string& ffmpeg, const std::vector<ArgItem>& items, RunLog& lo
 
 // What a whole output holds: the length the command asks for where it tells, otherwise the
 // length ffmpeg reported writing. Both come from the log read at our own level, so the user's
-// level hides neither.
+// level hides neither. A source that is itself cut or damaged holds less than its header
+// promises: all ffmpeg could read of it is then a whole result (the front ends warn of the
+// damage), and its own report is the measure, which still shows a file cut while written.
 ExpectedLength Expected(const std::vector<ArgItem>& items, const RunLog& log) {
     ExpectedLength expected;
     expected.slack = LengthSlack(items);
-    if (KeepsEveryKind(log.Read(), log.Written())) {
+    if (!log.SawSourceDamage() && KeepsEveryKind(log.Read(), log.Written())) {
         expected.seconds = AskedLength(items, log.InputLengths());
     }
     expected.asked = expected.seconds.has_value();

@@ -1,5 +1,7 @@
 #include "output/run_log.h"
 
+#include "jobs/decode_errors.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -132,6 +134,8 @@ std::string RunLog::Line(std::string_view line, char end) {
     }
     if (m_failure.empty() && TellsOfFailedWrite(plain)) {
         m_failure = plain;
+    } else if (!m_damage && IsDecodeErrorLine(plain)) {
+        m_damage = true;
     }
     if (const auto length = LastStatisticsTime(plain)) {
         m_length = length;

@@ -45,6 +45,8 @@ public:
     std::vector<std::optional<double>> InputLengths() const { return InputDurations(m_text); }
     // The length ffmpeg last reported written ("time=" of its statistics), in seconds.
     std::optional<double> LengthWritten() const { return m_length; }
+    // True once ffmpeg told of damage in a source (a file cut short, broken packets).
+    bool SawSourceDamage() const { return m_damage; }
 
 private:
     std::string Line(std::string_view line, char end);
@@ -55,6 +57,7 @@ private:
     std::string m_failure;
     std::string m_text;  // the start of the log without tags, for the streams listed
     std::optional<double> m_length;
+    bool m_damage = false;
 };
 
 }  // namespace mk::toolkit
