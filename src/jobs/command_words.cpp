@@ -1,5 +1,7 @@
 #include "jobs/command_words.h"
 
+#include "platform/shell_dialect.h"
+
 namespace mk {
 
 namespace {
@@ -52,23 +54,19 @@ std::optional<std::vector<std::vector<std::string>>> PipelineWords(std::string_v
             i = end;
             inWord = true;
         } else if (c == '"') {
-            for (++i; i < line.size() && line[i] != '"'; ++i) {
-                if (line[i] == '$' || line[i] == '`') {
+            // The closing quote: a backslash hides the character after it.
+            std::size_t end = i + 1;
+            while (end < line.size() && line[end] != '"') {
+                if (line[end] == '$' || line[end] == '`') {
                     return std::nullopt;
                 }
-                // Inside double quotes a backslash keeps only these.
-                if (line[i] == '\\' && i + 1 < line.size() &&
-                    std::string_view("\\\"$`\n").find(line[i + 1]) != std::string_view::npos) {
-                    if (line[++i] != '\n') {
-                        word += line[i];
-                    }
-                    continue;
-                }
-                word += line[i];
+                end += line[end] == '\\' ? 2 : 1;
             }
-            if (i >= line.size()) {
+            if (end >= line.size()) {
                 return std::nullopt;
             }
+            word += ShellDialect::Posix().Unescape(line.substr(i + 1, end - i - 1));
+            i = end;
             inWord = true;
         } else {
             word += c;

@@ -1,7 +1,6 @@
 #include "jobs/muxer_fit.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "command/arguments.h"
 #include "command/targets.h"
@@ -27,38 +26,6 @@ std::vector<ArgItem> AsRun(const std::vector<std::string>& args) {
     return toolkit::QuietOptions(toolkit::SplitArguments(t.args));
 }
 
-// The output's last value of one of `options`; "-" when `off` is given.
-std::string OutputValue(const std::vector<ArgItem>& items,
-                        std::initializer_list<std::string_view> options, std::string_view off) {
-    const int output = toolkit::OutputIndex(items);
-    std::string value;
-    for (int i = toolkit::OutputSectionStart(items, output); i < output; ++i) {
-        if (items[i].option == off) {
-            return "-";
-        }
-        if (items[i].hasValue &&
-            std::find(options.begin(), options.end(), items[i].option) != options.end()) {
-            value = items[i].value;
-        }
-    }
-    return value;
-}
-
-std::string VideoEncoder(const std::vector<ArgItem>& items) {
-    return OutputValue(items, {"vcodec", "c:v", "codec:v", "c", "codec"}, "vn");
-}
-
-std::string Extension(const std::string& name) {
-    const std::size_t dot = name.rfind('.');
-    if (dot == std::string::npos || name.find('/', dot) != std::string::npos) {
-        return {};
-    }
-    std::string ext = name.substr(dot + 1);
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext;
-}
-
 // The encoder our ffmpeg runs for the codec words `words` of an output.
 std::string EncoderOf(std::string_view words, char kind) {
     std::vector<std::string> args = {"-i", "in"};
@@ -71,7 +38,7 @@ std::string EncoderOf(std::string_view words, char kind) {
     }
     args.insert(args.end(), {"-y", "out"});
     const std::vector<ArgItem> items = AsRun(args);
-    return kind == 'a' ? toolkit::OutputAudioEncoder(items) : VideoEncoder(items);
+    return kind == 'a' ? toolkit::OutputAudioEncoder(items) : toolkit::OutputVideoEncoder(items);
 }
 
 // Of the form's choices for the trial's kind of stream, those its muxer takes.
@@ -155,7 +122,7 @@ std::optional<MuxRefusal> FindMuxRefusal(const std::vector<std::string>& args,
     }
     MuxTrial base;
     base.muxer = toolkit::OutputMuxer(items);
-    base.extension = Extension(items[static_cast<std::size_t>(output)].value);
+    base.extension = toolkit::FileExtension(items[static_cast<std::size_t>(output)].value);
     if ((base.muxer.empty() && base.extension.empty()) || base.muxer == "null") {
         return std::nullopt;  // nothing to judge
     }
@@ -179,14 +146,14 @@ std::optional<MuxRefusal> FindMuxRefusal(const std::vector<std::string>& args,
             trials.push_back(trial);
         }
     }
-    if (const std::string video = VideoEncoder(items);
+    if (const std::string video = toolkit::OutputVideoEncoder(items);
         !audioOnly && !video.empty() && video != "-" && video != "copy") {
         trials.push_back(base);
         MuxTrial& trial = trials.back();
         trial.kind = 'v';
         trial.encoder = video;
-        trial.size = OutputValue(items, {"s"}, "");
-        trial.rate = OutputValue(items, {"r"}, "");
+        trial.size = toolkit::OutputOptionValue(items, {"s"}, "");
+        trial.rate = toolkit::OutputOptionValue(items, {"r"}, "");
     }
     for (const MuxTrial& trial : trials) {
         if (query.Trial(trial) != MuxVerdict::Refuses) {

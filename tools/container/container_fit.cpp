@@ -102,12 +102,10 @@ std::string OutputMuxer(const std::vector<ArgItem>& items) {
     if (!muxer.empty()) {
         return muxer;
     }
-    const std::string& name = items[output].value;
-    const size_t dot = name.rfind('.');
-    if (dot == std::string::npos || name.find('/', dot) != std::string::npos) {
+    const std::string extension = FileExtension(items[output].value);
+    if (extension.empty()) {
         return {};
     }
-    const std::string extension = Lower(name.substr(dot + 1));
     for (const AudioMuxer& m : kAudioMuxers) {
         if (Lists(m.extensions, extension)) {
             return std::string(m.name);
@@ -116,22 +114,37 @@ std::string OutputMuxer(const std::vector<ArgItem>& items) {
     return {};
 }
 
-std::string OutputAudioEncoder(const std::vector<ArgItem>& items) {
+std::string FileExtension(const std::string& name) {
+    const size_t dot = name.rfind('.');
+    if (dot == std::string::npos || name.find('/', dot) != std::string::npos) {
+        return {};
+    }
+    return Lower(name.substr(dot + 1));
+}
+
+std::string OutputOptionValue(const std::vector<ArgItem>& items,
+                              std::initializer_list<std::string_view> options,
+                              std::string_view off) {
     const int output = OutputIndex(items);
-    std::string encoder;
+    std::string value;
     for (int i = OutputSectionStart(items, output); i < output; ++i) {
-        const ArgItem& item = items[i];
-        if (item.option == "an") {
+        if (items[i].option == off) {
             return "-";
         }
-        const bool audioCodec = item.option == "acodec" || item.option == "c:a" ||
-                                item.option == "codec:a" || item.option == "c" ||
-                                item.option == "codec";
-        if (audioCodec && item.hasValue) {
-            encoder = item.value;
+        if (items[i].hasValue &&
+            std::find(options.begin(), options.end(), items[i].option) != options.end()) {
+            value = items[i].value;
         }
     }
-    return encoder;
+    return value;
+}
+
+std::string OutputAudioEncoder(const std::vector<ArgItem>& items) {
+    return OutputOptionValue(items, {"acodec", "c:a", "codec:a", "c", "codec"}, "an");
+}
+
+std::string OutputVideoEncoder(const std::vector<ArgItem>& items) {
+    return OutputOptionValue(items, {"vcodec", "c:v", "codec:v", "c", "codec"}, "vn");
 }
 
 std::string CodecOfEncoder(std::string_view encoder) {

@@ -4,6 +4,7 @@
 // named one cannot.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,9 +18,20 @@ namespace mk::toolkit {
 // muxer its extension names ("" for every other extension, which is ffmpeg's own affair).
 std::string OutputMuxer(const std::vector<ArgItem>& items);
 
+// The file name's extension in lower case ("" when it has none).
+std::string FileExtension(const std::string& name);
+
+// The output's last value of one of `options` ("" when none is given); "-" when `off` is.
+std::string OutputOptionValue(const std::vector<ArgItem>& items,
+                              std::initializer_list<std::string_view> options,
+                              std::string_view off);
+
 // The audio encoder the output asks for ("copy" included); "-" when audio is off, "" when none
 // is named (the muxer's own default then, which it holds).
 std::string OutputAudioEncoder(const std::vector<ArgItem>& items);
+
+// The same for video.
+std::string OutputVideoEncoder(const std::vector<ArgItem>& items);
 
 // The codec an encoder writes: "libmp3lame" -> "mp3", "ac3_fixed" -> "ac3"; "" when unknown.
 std::string CodecOfEncoder(std::string_view encoder);
