@@ -9,6 +9,7 @@
 namespace {
 
 constexpr std::array kSides{16, 32, 48, 64, 128, 256};
+constexpr int kLargestOffered = 64;
 
 // Each size is decoded when it is first asked for, not when the icon is made: the form, whose
 // icon is made before it shows, needs no image to get on the screen. The icon is only shown as
@@ -41,10 +42,16 @@ public:
         return image.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     }
 
+    // What the icon offers to whoever takes all of it: the window system is given every listed
+    // size at the window's first show, each decoded then. Task bars and window lists draw 64
+    // pixels at most; larger views take the installed theme icon that the desktop file names.
+    // A larger size asked for by name is still drawn from its own image.
     QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
         QList<QSize> sizes;
         for (int s : kSides) {
-            sizes.append(QSize(s, s));
+            if (s <= kLargestOffered) {
+                sizes.append(QSize(s, s));
+            }
         }
         return sizes;
     }

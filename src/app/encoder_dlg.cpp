@@ -34,9 +34,18 @@ using namespace mk::ids;
 namespace {
 
 // The gap between a check box's mark and its text that a Windows check box has.
+// The application's style is a proxy of the desktop's; a box's own style proxies that one too.
+QString DesktopStyleName() {
+    const QStyle* style = QApplication::style();
+    if (const auto* proxy = qobject_cast<const QProxyStyle*>(style)) {
+        style = proxy->baseStyle();
+    }
+    return style->name();
+}
+
 class NarrowCheckBoxStyle : public QProxyStyle {
 public:
-    explicit NarrowCheckBoxStyle(QObject* owner) : QProxyStyle(QApplication::style()->name()) {
+    explicit NarrowCheckBoxStyle(QObject* owner) : QProxyStyle(DesktopStyleName()) {
         setParent(owner);
     }
     int pixelMetric(PixelMetric metric, const QStyleOption* option,
