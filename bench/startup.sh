@@ -3,15 +3,20 @@
 # one session bus, and Morvakelin's resident memory at that moment. Morvakelin starts in German,
 # so its translations and Qt's are loaded (MORVAKELIN_BENCH_LANGUAGE=english for the other).
 #   bench/startup.sh [program-folder] [runs]
-# Needs xvfb, dbus, xdotool and winff (apt-get install xvfb dbus xdotool winff).
+# Needs xvfb, dbus, x11-utils and winff (apt-get install xvfb dbus x11-utils winff).
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 PROGRAM="${1:-$ROOT/build/program}"
 RUNS="${2:-10}"
 
+# A desktop's X server runs on while programs come and go; Xvfb resets itself whenever its last
+# client leaves, as each poll below does before the program under test connects, and a start that
+# connects meanwhile waits for the reset (tens of milliseconds, at random) instead of starting.
 if [[ -z "${DISPLAY:-}" ]]; then
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$PROGRAM" "$RUNS"
+    exec xvfb-run -a -s "-noreset -screen 0 1280x1024x24" "$0" "$PROGRAM" "$RUNS"
 fi
+# Both programs are to show on that display, whatever platform the caller's shell names for tests.
+unset QT_QPA_PLATFORM
 # Without a session bus, Qt's accessibility bridge has libdbus start a bus of its own at every
 # start (dbus-launch), which a desktop session never does.
 if [[ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ]]; then
@@ -19,26 +24,44 @@ if [[ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ]]; then
 fi
 
 # Prints "milliseconds rss_kb" for one start of the command until a window titled $1 is mapped.
+# The map is watched as an event (xev on the root window) rather than polled: a poll starting a
+# new xdotool every few milliseconds took a share of the two cores from the program it timed,
+# and saw the window only at its next look.
 measure() {
     local title="$1"
     shift
-    local t0 t1 pid rss
+    local t0 t1 pid rss line window name
+    coproc WATCH { exec xev -root -event substructure; }
+    sleep 0.3 # xev has asked for the root's events before the program starts
     t0=$(date +%s%N)
     "$@" >/dev/null 2>&1 &
     pid=$!
     local deadline=$((t0 + 30000000000))
-    until xdotool search --onlyvisible --name "^${title}\$" >/dev/null 2>&1; do
-        if (($(date +%s%N) > deadline)) || ! kill -0 "$pid" 2>/dev/null; then
-            echo "no window titled $title within 30 s" >&2
-            kill "$pid" 2>/dev/null || true
-            echo "-1 0"
-            return
+    while true; do
+        if ! read -r -t 1 line <&"${WATCH[0]}"; then
+            if (($(date +%s%N) > deadline)) || ! kill -0 "$pid" 2>/dev/null; then
+                echo "no window titled $title within 30 s" >&2
+                kill "$pid" "$WATCH_PID" 2>/dev/null || true
+                echo "-1 0"
+                return
+            fi
+            continue
         fi
-        sleep 0.002
+        [[ $line == MapNotify* ]] || continue
+        t1=$(date +%s%N)
+        read -r line <&"${WATCH[0]}" # "event 0x..., window 0x..., override NO"
+        # A window the window manager frames, not an override-redirect one of a toolkit's own
+        # (WinFF maps a 1x17 pixel one for a few milliseconds before its window).
+        [[ $line == *"override NO"* ]] || continue
+        window=$(sed -n 's/.*window \(0x[0-9a-f]*\).*/\1/p' <<<"$line")
+        # Any case, as xdotool's search matched: WinFF's first window is titled "winff".
+        name=$(xprop -id "$window" -notype WM_NAME 2>/dev/null)
+        if [[ "${name,,}" == "wm_name = \"${title,,}\"" ]]; then
+            break
+        fi
     done
-    t1=$(date +%s%N)
     rss=$(awk '/VmRSS/ {print $2}' "/proc/$pid/status")
-    kill "$pid" 2>/dev/null || true
+    kill "$pid" "$WATCH_PID" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
     echo "$(((t1 - t0) / 1000000)) $rss"
 }

@@ -1,6 +1,7 @@
 #include "app/app_icon.h"
 
 #include <QIconEngine>
+#include <QImageReader>
 #include <QPainter>
 #include <QPixmap>
 #include <array>
@@ -32,9 +33,12 @@ public:
         }
         QPixmap& image = m_images[side];
         if (image.isNull()) {
-            // The format is named, so no image plugin is loaded just to recognise the file.
-            image.load(QStringLiteral(":/icons/hicolor/%1x%1/apps/morvakelin.png").arg(side),
-                       "png");
+            // Read as PNG and nothing else: a reader left to detect the format would load every
+            // image format plugin there is to ask whether it reads PNG too.
+            QImageReader reader(QStringLiteral(":/icons/hicolor/%1x%1/apps/morvakelin.png").arg(side),
+                                "png");
+            reader.setAutoDetectImageFormat(false);
+            image = QPixmap::fromImage(reader.read());
         }
         if (image.isNull() || image.size() == size) {
             return image;
