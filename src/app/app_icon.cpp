@@ -35,8 +35,8 @@ public:
         if (image.isNull()) {
             // Read as PNG and nothing else: a reader left to detect the format would load every
             // image format plugin there is to ask whether it reads PNG too.
-            QImageReader reader(QStringLiteral(":/icons/hicolor/%1x%1/apps/morvakelin.png").arg(side),
-                                "png");
+            QImageReader reader(
+                QStringLiteral(":/icons/hicolor/%1x%1/apps/morvakelin.png").arg(side), "png");
             reader.setAutoDetectImageFormat(false);
             image = QPixmap::fromImage(reader.read());
         }

@@ -38,7 +38,8 @@ TEST(DeferredIconStyle, DrawsWhatTheDesktopStyleDraws) {
         for (int side : {8, 16, 32}) {
             const QImage drawn = Drawn(icon, side);
             EXPECT_EQ(drawn.size(), Drawn(expected, side).size()) << c.icon << " " << side;
-            EXPECT_TRUE(drawn == Drawn(expected, side)) << c.icon << " " << side << " " << c.direction;
+            EXPECT_TRUE(drawn == Drawn(expected, side))
+                << c.icon << " " << side << " " << c.direction;
         }
     }
 }
