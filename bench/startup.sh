@@ -10,8 +10,7 @@ PROGRAM="${1:-$ROOT/build/program}"
 RUNS="${2:-10}"
 
 # A desktop's X server runs on while programs come and go; Xvfb resets itself whenever its last
-# client leaves, as each poll below does before the program under test connects, and a start that
-# connects meanwhile waits for the reset (tens of milliseconds, at random) instead of starting.
+# client leaves (here, between two starts), and a client connecting meanwhile waits for the reset.
 if [[ -z "${DISPLAY:-}" ]]; then
     exec xvfb-run -a -s "-noreset -screen 0 1280x1024x24" "$0" "$PROGRAM" "$RUNS"
 fi

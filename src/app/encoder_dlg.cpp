@@ -33,7 +33,6 @@ using namespace mk::ids;
 
 namespace {
 
-// The gap between a check box's mark and its text that a Windows check box has.
 // The application's style is a proxy of the desktop's; a box's own style proxies that one too.
 QString DesktopStyleName() {
     const QStyle* style = QApplication::style();
@@ -43,6 +42,7 @@ QString DesktopStyleName() {
     return style->name();
 }
 
+// The gap between a check box's mark and its text that a Windows check box has.
 class NarrowCheckBoxStyle : public QProxyStyle {
 public:
     explicit NarrowCheckBoxStyle(QObject* owner) : QProxyStyle(DesktopStyleName()) {

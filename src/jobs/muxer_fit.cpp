@@ -29,12 +29,8 @@ std::vector<ArgItem> AsRun(const std::vector<std::string>& args) {
 // The encoder our ffmpeg runs for the codec words `words` of an output.
 std::string EncoderOf(std::string_view words, char kind) {
     std::vector<std::string> args = {"-i", "in"};
-    for (std::size_t at = 0; at < words.size();) {
-        const std::size_t end = std::min(words.find(' ', at), words.size());
-        if (end > at) {
-            args.emplace_back(words.substr(at, end - at));
-        }
-        at = end + 1;
+    if (const auto programs = PipelineWords(words)) {
+        args.insert(args.end(), programs->front().begin(), programs->front().end());
     }
     args.insert(args.end(), {"-y", "out"});
     const std::vector<ArgItem> items = AsRun(args);
@@ -47,8 +43,11 @@ std::vector<std::string> FormChoicesTaken(MuxTrial trial, MuxerQuery& query) {
     std::vector<std::string> takes;
     if (trial.kind == 'a') {
         for (std::string_view word : kAudioTargets) {
+            if (word == "copy") {
+                continue;
+            }
             trial.encoder = EncoderOf("-acodec " + AudioCodecWord(std::string(word)), 'a');
-            if (word != "copy" && query.Trial(trial) == MuxVerdict::Takes) {
+            if (query.Trial(trial) == MuxVerdict::Takes) {
                 takes.emplace_back(word);
             }
         }
